@@ -1,0 +1,14 @@
+// Entry points of the command-line tool's commands. Each returns the
+// process exit code: 0 on success, non-zero after printing the error text on
+// stderr. argv[0] is the command name.
+#pragma once
+
+namespace qz::cli {
+
+int cmdInfo(int argc, char** argv);
+int cmdDump(int argc, char** argv);
+int cmdConvert(int argc, char** argv);
+int cmdPlay(int argc, char** argv);
+int cmdPorts(int argc, char** argv);
+
+}  // namespace qz::cli

@@ -18,10 +18,18 @@ int32_t insertMarked(AppState& app, Tick t, uint8_t note) {
 }
 
 struct TickStats {
-    long entered = 0;
+    std::atomic<long> entered{0};  // written by the tick thread, read by the test
     long skipped = 0;
     long bad = 0;
 };
+
+// Let the tick run at least once more, so every round really overlaps.
+void waitForTick(const TickStats& st) {
+    long seen = st.entered.load(std::memory_order_acquire);
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (st.entered.load(std::memory_order_acquire) < seen + 2 && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+}
 
 // One engine tick: walk up to 64 events from the play pointer.
 void fakeTick(AppState& app, TickStats& st) {
@@ -29,7 +37,7 @@ void fakeTick(AppState& app, TickStats& st) {
         ++st.skipped;
         return;
     }
-    ++st.entered;
+    st.entered.fetch_add(1, std::memory_order_release);
     const Sequence* s = app.seq;
     const SeqEvent* ev = seqEvents(s);
     int32_t n = s->eventCount;
@@ -63,8 +71,12 @@ TEST(EngineLockThreads, TickReadsWhileWindowEdits) {
         ASSERT_EQ(snapshotForUndo(app), 0);
         // Enough events to grow the block twice, inserted out of order so
         // that the tail moves under the reader.
-        for (int i = 0; i < 9000; ++i) ASSERT_GE(insertMarked(app, (i * 7919) % 20000, uint8_t(i % 100)), 0);
+        for (int i = 0; i < 9000; ++i) {
+            ASSERT_GE(insertMarked(app, (i * 7919) % 20000, uint8_t(i % 100)), 0);
+            if (i % 1000 == 0) waitForTick(st);
+        }
         undo(app);
+        waitForTick(st);
         undo(app);
         for (int i = 0; i < 500; ++i) removeEvent(app, (i * 31) % eventCount(app));
         ASSERT_EQ(copySequence(app, app.currentSlot), 0);
@@ -75,7 +87,7 @@ TEST(EngineLockThreads, TickReadsWhileWindowEdits) {
     tick.join();
 
     EXPECT_EQ(st.bad, 0);
-    EXPECT_GT(st.entered, 0);
+    EXPECT_GE(st.entered.load(), 6 * 20);
     freeAppState(app);
 }
 

@@ -157,7 +157,7 @@ TEST(StoreNames, TrailingNumberIncrement) {
         const char* out;
     } cases[] = {
         {"Sequence01", "Sequence02"},  {"Sequence09", "Sequence010"},   {"Sequence", "Sequence1"},
-        {"Seq99", "Seq100"},           {"Seq00", "Seq01"},              {"Take007", "Take008"},
+        {"Seq99", "Seq100"},           {"Seq00", "Seq001"},              {"Take007", "Take008"},
         {"ABCDEFGHIJKLMN99", "ABCDEFGHIJKLM100"},                        {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNO1"},
         {"X123456789", "X123456790"},  {"Seq99999999", "Seq0"},
     };

@@ -16,6 +16,18 @@ namespace {
 // RtMidi reports through this instead of throwing once it is installed.
 void quietError(RtMidiError::Type, const std::string&, void*) {}
 
+// While opening, errors are noted here (warnings are not failures).
+struct OpenResult {
+    bool failed = false;
+    std::string text;
+};
+void noteError(RtMidiError::Type type, const std::string& text, void* ctx) {
+    if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING) return;
+    auto* r = static_cast<OpenResult*>(ctx);
+    r->failed = true;
+    r->text = text;
+}
+
 void copyName(char* dst, const std::string& src) {
     std::strncpy(dst, src.c_str(), PLATFORM_PORT_NAME - 1);
     dst[PLATFORM_PORT_NAME - 1] = 0;
@@ -52,17 +64,18 @@ std::unique_ptr<RtMidiOut> probe(RtMidi::Api api, const char* clientName, std::s
 #endif
     try {
         auto out = std::make_unique<RtMidiOut>(api, clientName);
-        out->setErrorCallback(quietError, nullptr);
-        // JACK without a server constructs fine but cannot list anything.
-        if (api == RtMidi::UNIX_JACK && !out->isPortOpen()) {
+        // JACK without a server constructs fine but cannot make a port.
+        if (api == RtMidi::UNIX_JACK) {
+            OpenResult r;
+            out->setErrorCallback(noteError, &r);
             out->openVirtualPort("probe");
-            bool ok = out->isPortOpen();
             out->closePort();
-            if (!ok) {
+            if (r.failed) {
                 messages += "JACK: no server running\n";
                 return nullptr;
             }
         }
+        out->setErrorCallback(quietError, nullptr);
         return out;
     } catch (const std::exception& e) {
         messages += RtMidi::getApiName(api) + ": " + e.what() + "\n";
@@ -136,12 +149,14 @@ int openMidiPorts(MidiPortSet& set, const char* clientName, MidiInputSink sink, 
                 copyName(set.outNames[i], lister->getPortName(unsigned(i)));
                 try {
                     auto out = std::make_unique<RtMidiOut>(api, clientName);
-                    out->setErrorCallback(quietError, nullptr);
+                    OpenResult r;
+                    out->setErrorCallback(noteError, &r);
                     out->openPort(unsigned(i), "out" + std::to_string(i + 1));
-                    if (out->isPortOpen())
+                    out->setErrorCallback(quietError, nullptr);
+                    if (!r.failed)
                         set.outs[i] = out.release();
                     else
-                        messages += std::string("MIDI out ") + set.outNames[i] + ": cannot open\n";
+                        messages += std::string("MIDI out ") + set.outNames[i] + ": " + r.text + "\n";
                 } catch (const std::exception& e) {
                     messages += std::string("MIDI out ") + set.outNames[i] + ": " + e.what() + "\n";
                 }
@@ -155,14 +170,16 @@ int openMidiPorts(MidiPortSet& set, const char* clientName, MidiInputSink sink, 
                 set.inContext[i] = MidiPortSet::InputContext{&set, i};
                 try {
                     auto in = std::make_unique<RtMidiIn>(api, clientName);
-                    in->setErrorCallback(quietError, nullptr);
+                    OpenResult r;
+                    in->setErrorCallback(noteError, &r);
                     in->ignoreTypes(true, false, true);  // keep the clock, drop sysex and sensing
                     in->setCallback(onInput, &set.inContext[i]);
                     in->openPort(unsigned(i), "in" + std::to_string(i + 1));
-                    if (in->isPortOpen())
+                    in->setErrorCallback(quietError, nullptr);
+                    if (!r.failed)
                         set.ins[i] = in.release();
                     else
-                        messages += std::string("MIDI in ") + set.inNames[i] + ": cannot open\n";
+                        messages += std::string("MIDI in ") + set.inNames[i] + ": " + r.text + "\n";
                 } catch (const std::exception& e) {
                     messages += std::string("MIDI in ") + set.inNames[i] + ": " + e.what() + "\n";
                 }

@@ -67,7 +67,26 @@ void tickOneMillisecond(AppState& app) {
     liveQueueStep(app);
 }
 
+// How early within the next millisecond the tick it yields is due.
+int32_t nextTickEarly(const AppState& app) {
+    const EngineState& e = app.engine;
+    if (e.extClockAlive.load(std::memory_order_relaxed) > 0 && e.playing.load(std::memory_order_relaxed)) return 0;
+    int32_t need = e.usPerTick - e.usAccumulator;
+    return need > 0 && need <= 1000 ? 1000 - need : 0;
+}
+
 }  // namespace
+
+bool engineIdle(const AppState& app) {
+    const EngineState& e = app.engine;
+    auto empty = [](const MessageRing& q) {
+        return q.writeCount.load(std::memory_order_acquire) == q.readCount.load(std::memory_order_relaxed);
+    };
+    return !e.playing.load(std::memory_order_acquire) && e.countIn.state.load(std::memory_order_relaxed) == 0 &&
+           !e.waitingForKey.load(std::memory_order_relaxed) && e.engineCommand.load(std::memory_order_acquire) == 0 &&
+           e.longPort.load(std::memory_order_acquire) == 0 && empty(e.outQueue) && empty(e.thruQueue) &&
+           e.runningHigh == 0;
+}
 
 void engineTimerCallback(AppState& app, uint32_t systemMs) {
     EngineState& e = app.engine;
@@ -93,7 +112,10 @@ void engineTick(AppState& app, uint32_t now) {
         uint32_t elapsed = now - e.lastTickClock;
         e.lastTickClock = now;
         for (uint32_t i = 0; i < elapsed; ++i) tickOneMillisecond(app);
+        e.nextTickEarlyUs = nextTickEarly(app);
         engineTickLeave(app.engineLock);
+    } else {
+        e.nextTickEarlyUs = 0;
     }
     // acquire: the window thread wrote the command's inputs before the word.
     uint32_t cmd = e.engineCommand.load(std::memory_order_acquire);

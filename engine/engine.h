@@ -96,6 +96,19 @@ bool postToWindow(AppState& app, uint32_t word);
 void engineWait(AppState& app, uint32_t ms);
 // (input) A system message from the clock input port: 0xF8, 0xFA, 0xFB, 0xFC, 0xF2.
 void externalClockMessage(AppState& app, uint8_t status, uint8_t d1, uint8_t d2);
+// Tell a sleeping engine thread that there is work (any thread).
+inline void notifyEngine(AppState& app) {
+    EngineState& e = app.engine;
+    e.wakeSeq.fetch_add(1, std::memory_order_seq_cst);
+    if (e.engineSleeping.load(std::memory_order_seq_cst)) {
+        auto hook = e.wakeHook.load(std::memory_order_acquire);
+        if (hook) hook(&e.wakeSeq);
+    }
+}
+// (tick) True when stopped with nothing pending: no command, long message,
+// queued message, sounding note, count-in or wait for a key. Recording adds
+// its own conditions here.
+bool engineIdle(const AppState& app);
 // True when a thread other than the caller may be running the tick.
 inline bool tickOnOtherThread(const AppState& app) {
     return app.engine.tickDriver.load(std::memory_order_acquire) == TICK_DRIVER_THREAD;

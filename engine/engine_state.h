@@ -220,6 +220,19 @@ struct EngineState {
     int32_t outPortCount = 0;
     // Who runs the tick (window thread when it starts or stops the driver).
     std::atomic<int32_t> tickDriver{TICK_DRIVER_NONE};
+    // While the transport is stopped and nothing is pending the engine thread
+    // may sleep longer than 1 ms. Whoever gives it work bumps `wakeSeq` and,
+    // when `engineSleeping` is set, calls `wakeHook` (installed by the thread)
+    // to wake it. Written by the window and input threads (wakeSeq) and the
+    // engine thread (engineSleeping); seq_cst on both sides so that either
+    // the sleeper sees the new count or the waker sees it asleep.
+    std::atomic<uint32_t> wakeSeq{0};
+    std::atomic<bool> engineSleeping{false};
+    std::atomic<void (*)(std::atomic<uint32_t>*)> wakeHook{nullptr};
+    // Engine thread: how many microseconds before its millisecond slot the
+    // tick that the next call yields is due (0 when no tick is due then), so
+    // the thread can call in time for it.
+    int32_t nextTickEarlyUs = 0;
     // How the window thread waits for the tick: null = sleep; a simulated
     // clock installs a function that advances time by running ticks.
     void (*waitHook)(void* ctx, uint32_t ms) = nullptr;

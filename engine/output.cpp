@@ -100,7 +100,10 @@ void sendClockMessage(AppState& app, uint8_t status, uint8_t d1, uint8_t d2) {
 void queueMessage(AppState& app, uint32_t packed) {
     EngineState& e = app.engine;
     for (uint32_t waited = 0;; ++waited) {
-        if (putInRing(e.outQueue, packed)) return;
+        if (putInRing(e.outQueue, packed)) {
+            notifyEngine(app);
+            return;
+        }
         if (e.tickDriver.load(std::memory_order_acquire) == TICK_DRIVER_NONE) {
             // No tick drains the queue: the caller is the only thread and
             // sends the oldest message itself to make room.
@@ -121,7 +124,10 @@ void queueTrackMessage(AppState& app, int device, int channel, uint8_t status, u
 }
 
 bool queueThruMessage(AppState& app, uint32_t packed) {
-    if (putInRing(app.engine.thruQueue, packed)) return true;
+    if (putInRing(app.engine.thruQueue, packed)) {
+        notifyEngine(app);
+        return true;
+    }
     app.engine.thruDropped.fetch_add(1, std::memory_order_relaxed);
     return false;
 }
@@ -161,6 +167,7 @@ int sendLongMessage(AppState& app, int port, const uint8_t* bytes, int length) {
     e.longLength = length;
     e.longResult.store(0, std::memory_order_relaxed);
     e.longPort.store(port + 1, std::memory_order_release);
+    notifyEngine(app);
     while (e.longPort.load(std::memory_order_acquire) != 0) {
         if (waited++ >= LONG_WAIT_MS) return 0;
         engineWait(app, 1);

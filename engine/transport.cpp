@@ -35,7 +35,10 @@ bool postEngineCommand(AppState& app, uint32_t word, uint32_t timeoutMs) {
     for (;;) {
         uint32_t expected = 0;
         // release: the command's inputs are visible to the tick that reads it.
-        if (e.engineCommand.compare_exchange_strong(expected, word, std::memory_order_acq_rel)) break;
+        if (e.engineCommand.compare_exchange_strong(expected, word, std::memory_order_acq_rel)) {
+            notifyEngine(app);
+            break;
+        }
         if (waited++ >= timeoutMs) return false;
         engineWait(app, 1);
     }
@@ -109,6 +112,7 @@ void run(AppState& app) {
     e.resyncClock.store(true, std::memory_order_relaxed);
     // release: the loop points and the tempo set above come before the start.
     e.playing.store(true, std::memory_order_release);
+    notifyEngine(app);
 }
 
 void startWithCountIn(AppState& app) {
@@ -126,6 +130,7 @@ void startWithCountIn(AppState& app) {
         e.resyncClock.store(true, std::memory_order_relaxed);
     }
     e.playing.store(true, std::memory_order_release);
+    notifyEngine(app);
 }
 
 void startFromTop(AppState& app) {

@@ -5,7 +5,7 @@
 set -u
 CLI=$1
 COMPARE=$2
-for tool in jackd jack_midi_dump jack_lsp python3; do
+for tool in jackd jack_midi_dump jack_lsp python3 stdbuf; do
   if ! command -v "$tool" > /dev/null; then
     echo "SKIP: $tool is not installed"
     exit 77
@@ -34,7 +34,8 @@ if ! jack_lsp > /dev/null 2>&1; then
   echo "FAIL: jackd did not start"; cat "$WORK/jackd.log"; exit 1
 fi
 
-jack_midi_dump -a > "$WORK/dump.txt" 2> "$WORK/dump.err" &
+# Line-buffered, so that everything captured is in the file when it is read.
+stdbuf -oL jack_midi_dump -a > "$WORK/dump.txt" 2> "$WORK/dump.err" &
 DUMP_PID=$!
 for _ in $(seq 50); do
   jack_lsp 2> /dev/null | grep -q '^midi-monitor:input$' && break
@@ -48,4 +49,7 @@ fi
 "$CLI" play --demo --port "$PORT" --simulate > "$WORK/sim.txt" || { echo "FAIL: simulate"; exit 1; }
 "$CLI" play --demo --port "$PORT" 2> "$WORK/play.err" || { echo "FAIL: play"; cat "$WORK/play.err"; exit 1; }
 sleep 0.5
+kill "$DUMP_PID" 2> /dev/null
+wait "$DUMP_PID" 2> /dev/null
+DUMP_PID=
 python3 "$COMPARE" "$WORK/sim.txt" "$WORK/dump.txt" 48000

@@ -1,9 +1,10 @@
-// A state with slot 1 holding a sequence, for the region and note edit tests.
+// A state with slot 1 holding a 4-bar sequence, for the region and note edit tests.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "engine/store_calls.h"
@@ -11,16 +12,17 @@
 
 namespace qz::test {
 
+constexpr Tick BAR = TICKS_PER_BAR;
+
 struct Ev {
     Tick time;
     int track, status, data1, data2;
     uint32_t value;
     bool operator==(const Ev&) const = default;
 };
-
 inline std::ostream& operator<<(std::ostream& os, const Ev& e) {
-    return os << "{t" << e.time << " tr" << e.track << " st" << std::hex << e.status << std::dec << " d1 " << e.data1
-              << " d2 " << e.data2 << " v" << e.value << "}";
+    return os << "{" << e.time << " tr" << e.track << " st" << e.status << " " << e.data1 << "/" << e.data2 << " "
+              << e.value << "}";
 }
 
 class EditFixture : public ::testing::Test {
@@ -36,13 +38,13 @@ protected:
 
     void setBars(int bars) {
         app->seq->bars = uint32_t(bars);
-        app->lengthTicks = bars * TICKS_PER_BAR;
+        app->lengthTicks = bars * BAR;
     }
     void note(Tick t, int n, int vel = 100, uint32_t dur = 24, int track = 1) {
         ASSERT_GE(insertEvent(*app, t, uint8_t(track), ST_NOTE, uint8_t(n), uint8_t(vel), dur), 0);
     }
-    void event(Tick t, int track, int status, int d1, int d2 = 0) {
-        ASSERT_GE(insertEvent(*app, t, uint8_t(track), uint8_t(status), uint8_t(d1), uint8_t(d2), 0), 0);
+    void event(Tick t, int status, int d1, int d2 = 0) {
+        ASSERT_GE(insertEvent(*app, t, 1, uint8_t(status), uint8_t(d1), uint8_t(d2), 0), 0);
     }
     std::vector<Ev> all() const {
         std::vector<Ev> out;

@@ -25,7 +25,8 @@ TEST_F(BarOps, DeleteBarsShortensByExactlyOneBar) {
         {1, 0, 1, false, 1, {{0, 60}}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.bars << " bars, delete " << c.b1 << ".." << c.b2 << (c.allTracks ? " all" : ""));
+        SCOPED_TRACE(testing::Message() << c.bars << " bars, delete " << c.b1 << ".." << c.b2
+                                        << (c.allTracks ? " all tracks" : ""));
         eraseAllTracks(*app);
         setBars(c.bars);
         for (int b = 0; b < c.bars; ++b) note(b * BAR, 60 + b);

@@ -280,7 +280,7 @@ void nextNumberedName(char* name) {
     unsigned long number = 0;
     int leadingZeros = 0;
     for (int i = digitStart; i < len; ++i) number = number * 10 + unsigned(name[i] - '0');
-    while (leadingZeros < runLen - 1 && name[digitStart + leadingZeros] == '0') ++leadingZeros;
+    while (leadingZeros < runLen && name[digitStart + leadingZeros] == '0') ++leadingZeros;
     number += 1;
     if (number > 99999999ul) number = 0;
     char suffix[NAME_FIELD + 8];

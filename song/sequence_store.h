@@ -36,7 +36,7 @@ void selectTrack(AppState& app, int track);
 // Create a sequence in the current slot when it is empty. Returns 0, or 16
 // after queuing errors 3 and 16 when the block cannot be allocated.
 int ensureSequence(AppState& app);
-// Allocate and install a new sequence in slot s (does not select it).
+// Allocate a new sequence from the default one into slot s and select it.
 // Returns the block or null (error 3 queued).
 Sequence* createSequence(AppState& app, int slot);
 void deleteSequence(AppState& app, int slot);

@@ -1,9 +1,28 @@
-// Screen fields of the application state that the song store touches.
+// Screen fields of the application state: focus and hover, held buttons,
+// typed entry, overlays, mode flags and the activity lamps.
 #pragma once
 
+#include <array>
+#include <atomic>
 #include <cstdint>
 
 namespace qz {
+
+struct AppState;
+
+// A panel's or a clickable element's handler: (state, message, argument).
+using PanelProc = uint32_t (*)(AppState& app, uint32_t msg, uint32_t arg);
+
+// The element under the pointer: its handler and two words that tell
+// elements sharing a handler apart.
+struct HoverHandler {
+    PanelProc proc = nullptr;
+    uint32_t a = 0;
+    uint32_t b = 0;
+    bool operator==(const HoverHandler&) const = default;
+};
+
+constexpr int PANEL_COUNT = 23;
 
 struct UiState {
     // First bar shown by the event views (the undo copies remember it).
@@ -12,6 +31,40 @@ struct UiState {
     int32_t padBaseNote = 36;
     // Track shown by the step editor.
     int32_t stepTrack = 1;
+
+    // Panel handlers by number; an empty entry answers every message with
+    // its code.
+    std::array<PanelProc, PANEL_COUNT> panels{};
+    uint32_t focusPanel = 0;
+    uint32_t overlayMode = 0;
+    HoverHandler hoverHandler;
+    HoverHandler prevHoverHandler;
+    uint32_t leftHeld = 0;
+    uint32_t rightHeld = 0;
+    int32_t repeatDelay = 0;
+    int32_t repeatCount = 0;
+    uint32_t numEntryActive = 0;
+    int32_t numEntryValue = 0;
+    uint32_t pasteMode = 0;
+    uint32_t gridMenuState = 0;
+
+    // Mode flags that decide which panels are live.
+    bool stepEditView = false;
+    bool trackMuteMode = false;
+
+    // Pointer and window geometry in canvas coordinates.
+    int32_t mouseX = 0, mouseY = 0;
+    int32_t scrollX = 0, scrollY = 0;
+    int32_t clientWidth = 1735, clientHeight = 700;
+    int32_t canvasWidth = 1735, canvasHeight = 700;
+    int32_t wheelStep = 1;
+    uint32_t lastFrameMs = 0;
+
+    // Activity lamps per track 1..16, in UI frames still to glow. Input
+    // lamps are lit by the MIDI input thread and counted down by the window
+    // thread; output lamps by the engine and the window thread.
+    std::array<std::atomic<uint8_t>, 17> inLamp{};
+    std::array<std::atomic<uint8_t>, 17> outLamp{};
 };
 
 }  // namespace qz

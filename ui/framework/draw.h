@@ -63,6 +63,14 @@ struct DrawContext {
     uint8_t textColour = 255;
     int32_t font = FONT_SYSTEM;
     TextRenderer text;
+
+    DrawContext() = default;
+    DrawContext(const DrawContext&) = delete;
+    DrawContext& operator=(const DrawContext&) = delete;
+    // The renderer's state goes with the context.
+    ~DrawContext() {
+        if (text.release) text.release(text.user);
+    }
 };
 
 // Make the canvas (filled with black) and reset the text state; false when

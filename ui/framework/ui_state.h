@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "ui/framework/draw.h"
+
 namespace qz {
 
 struct AppState;
@@ -23,6 +25,35 @@ struct HoverHandler {
 };
 
 constexpr int PANEL_COUNT = 23;
+
+// Work of other subsystems that the repaint and the UI frame run at fixed
+// points (all on the window thread). An unset entry is skipped, or reads as
+// "no" / "the cursor".
+struct FrameHooks {
+    // Start of every UI timer message: drain the engine-to-window queue and
+    // the input rings.
+    void (*pollEngine)(AppState& app) = nullptr;
+    // The panels' own frame work: the sequence row's timed field and its
+    // "MIDI" countdown, the transport and record-parameter panels' counters.
+    void (*frameWork)(AppState& app) = nullptr;
+    // Is any key held on MIDI input?
+    bool (*midiKeysHeld)(const AppState& app) = nullptr;
+    // Values several panels read during one repaint.
+    void (*refreshFrameValues)(AppState& app) = nullptr;
+    // The event grid's visible bar window.
+    void (*recomputeGridWindow)(AppState& app) = nullptr;
+    // Tick the position counter shows instead of the cursor (the tick under
+    // the pointer in a grid view while stopped), or -1 for the cursor.
+    int32_t (*counterTick)(AppState& app) = nullptr;
+    // Is the transport waiting for a MIDI-in note to start?
+    bool (*waitingForNote)(const AppState& app) = nullptr;
+    // Is the mixer's GM-drum-name mode on (it hides the activity lamps)?
+    bool (*drumNameMode)(const AppState& app) = nullptr;
+    // The event grid's note-row strip.
+    void (*drawNoteRowStrip)(AppState& app) = nullptr;
+    // Show the canvas on the window (the platform).
+    void (*present)(AppState& app) = nullptr;
+};
 
 struct UiState {
     // First bar shown by the event views (the undo copies remember it).
@@ -59,6 +90,13 @@ struct UiState {
     int32_t canvasWidth = 1735, canvasHeight = 700;
     int32_t wheelStep = 1;
     uint32_t lastFrameMs = 0;
+
+    // The canvas and its text state (window thread).
+    DrawContext draw;
+    FrameHooks hooks;
+    // Frames the input indicator (shown while thru is off) still signals
+    // input; set by the MIDI input thread, counted down by the window thread.
+    std::atomic<uint8_t> inputIndicator{0};
 
     // Activity lamps per track 1..16, in UI frames still to glow. Input
     // lamps are lit by the MIDI input thread and counted down by the window

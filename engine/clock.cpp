@@ -85,7 +85,7 @@ bool engineIdle(const AppState& app) {
     return !e.playing.load(std::memory_order_acquire) && e.countIn.state.load(std::memory_order_relaxed) == 0 &&
            !e.waitingForKey.load(std::memory_order_relaxed) && e.engineCommand.load(std::memory_order_acquire) == 0 &&
            e.longPort.load(std::memory_order_acquire) == 0 && empty(e.outQueue) && empty(e.thruQueue) &&
-           e.runningHigh == 0;
+           e.runningHigh == 0 && recordingIdle(app);
 }
 
 void engineTimerCallback(AppState& app, uint32_t systemMs) {
@@ -165,6 +165,7 @@ bool loopAndEndStep(AppState& app) {
         e.position.store(pos, std::memory_order_relaxed);
         e.playIndex = e.loopIndex;
         loadTempoInTick(app, e.loopTempo);  // the clock phase stays
+        rewindRecordBuffers(app, false);
         int32_t rec = 1;
         if (e.recordMode.compare_exchange_strong(rec, 2, std::memory_order_relaxed))
             markDirty(app, DIRTY_TRANSPORT);
@@ -174,6 +175,7 @@ bool loopAndEndStep(AppState& app) {
     if (settingLoad(app.settings.seqLoop) && !(app.allTracks && recording)) {
         e.position.store(0, std::memory_order_relaxed);
         e.playIndex = 0;
+        rewindRecordBuffers(app, true);
         loadTempoInTick(app, sequenceTempo(app));
         e.tickInQuarter = 0;
         int32_t rec = 1;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/engine_state.h"
+#include "engine/recording_state.h"
 #include "song/engine_lock.h"
 #include "song/persistent_settings.h"
 #include "song/records.h"
@@ -133,6 +134,7 @@ struct AppState {
     int32_t newBars = 2;
 
     EngineState engine;
+    RecordState rec;  // MIDI input and recording
     UiState ui;
 
     std::atomic<uint32_t> dirty{DIRTY_ALL};

@@ -52,4 +52,4 @@ sleep 0.5
 kill "$DUMP_PID" 2> /dev/null
 wait "$DUMP_PID" 2> /dev/null
 DUMP_PID=
-python3 "$COMPARE" "$WORK/sim.txt" "$WORK/dump.txt" 48000
+python3 "$COMPARE" "$WORK/sim.txt" "$WORK/dump.txt" 48000 "$PORT"

@@ -168,6 +168,12 @@ TEST_F(Clock, StartThenClockStartsFromTopAndHoldsWithoutClocks) {
     externalClockMessage(app, 0xF8, 0, 0);
     simAdvance(sim, 50);
     EXPECT_EQ(app.engine.position.load(), 8);
+    // Once the clock has gone quiet for ten refreshes the tempo runs the clock again.
+    for (int i = 0; i < 10; ++i) engineDisplayRefresh(app);
+    EXPECT_EQ(app.engine.extClockAlive.load(), 0);
+    simAdvance(sim, 50);
+    EXPECT_GT(app.engine.position.load(), 12);
+    EXPECT_EQ(app.engine.cursor, 8);
     externalClockMessage(app, 0xFC, 0, 0);
     EXPECT_FALSE(app.engine.playing.load());
 }

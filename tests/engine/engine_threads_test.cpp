@@ -98,7 +98,7 @@ TEST_F(ThreadedEngine, CommandsAndThruFromOtherThreadsAreNeitherLostNorOverwritt
     uint32_t sent = 0;
     std::thread input([&] {
         while (!done.load(std::memory_order_relaxed)) {
-            queueThruMessage(app, 0x91u | (sent % 128) << 8 | 0x7F0000u);
+            queueThruTrackMessage(app, 0, 1, 0x90, uint8_t(sent % 128), 0x7F);
             ++sent;
             std::this_thread::sleep_for(200us);
         }

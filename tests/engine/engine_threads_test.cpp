@@ -107,7 +107,11 @@ TEST_F(ThreadedEngine, CommandsAndThruFromOtherThreadsAreNeitherLostNorOverwritt
     for (uint32_t i = 0; i < 100; ++i) EXPECT_TRUE(postEngineCommand(app, (i % 128) << 8 | CMD_CLICK_ON));
     done = true;
     input.join();
-    std::this_thread::sleep_for(400ms);  // the thru queue drains at one per millisecond
+    // The thru queue drains at one message per millisecond.
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (app.engine.thruQueue.readCount.load() != app.engine.thruQueue.writeCount.load() &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
     stopEngineTimer(timer, app);
 
     uint32_t clicks = 0, thru = 0;

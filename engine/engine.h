@@ -113,6 +113,8 @@ inline void notifyEngine(AppState& app) {
 // queued message, sounding note, count-in or wait for a key. Recording adds
 // its own conditions here.
 bool engineIdle(const AppState& app);
+// True while a command, a long message or a queued message waits for the tick.
+bool enginePendingWork(const AppState& app);
 // True when a thread other than the caller may be running the tick.
 inline bool tickOnOtherThread(const AppState& app) {
     return app.engine.tickDriver.load(std::memory_order_acquire) == TICK_DRIVER_THREAD;

@@ -16,9 +16,6 @@ namespace qz {
 namespace {
 
 constexpr long long NS_PER_MS = 1000000LL;
-// Longest sleep while the engine is idle: well below the 101 ms drop rule,
-// so the stopped clock keeps counting.
-constexpr long long IDLE_SLEEP_MS = 20;
 
 long long monotonicNanos() {
     timespec t{};
@@ -52,11 +49,13 @@ void futexWait(std::atomic<uint32_t>* word, uint32_t seen, long long untilNs) {
 }
 
 // The engine's clock runs in millisecond slots counted from `base`. Each
-// slot calls the engine once with the slot's millisecond; the call is moved
-// earlier within its slot when the tick it yields is due before the slot
-// boundary, so notes go out at their own time rather than on the next
-// millisecond. A late wake-up moves on to the current slot (the engine then
-// catches up, or drops a gap of 101 ms or more).
+// call gives the engine its slot's millisecond. The engine says when it
+// needs the next call: the next slot while anything is pending, else the
+// slot of its next tick (or a long pause while stopped and idle), moved
+// earlier within that slot when the tick is due before the boundary, so
+// notes go out at their own time rather than on the next millisecond. A late
+// wake-up moves on to the current slot (the engine then catches up, or drops
+// a gap of 101 ms or more).
 void timerThread(EngineTimer* timer, AppState* app) {
     EngineState& e = app->engine;
     timer->threadId.store(int32_t(syscall(SYS_gettid)), std::memory_order_relaxed);
@@ -68,20 +67,31 @@ void timerThread(EngineTimer* timer, AppState* app) {
     const uint32_t baseMs = uint32_t(base / NS_PER_MS);
     long long slot = 0;
     while (!timer->stop.load(std::memory_order_acquire)) {
-        if (engineIdle(*app)) {
+        long long target = slot + (e.sleepSlots > 1 ? e.sleepSlots : 1);
+        long long deadline = base + target * NS_PER_MS - 1000LL * e.nextTickEarlyUs;
+        if (target == slot + 1) {
+            sleepUntil(deadline);
+        } else {
+            // A longer pause: any new work ends it (seq_cst against notifyEngine).
             uint32_t seen = e.wakeSeq.load(std::memory_order_seq_cst);
             e.engineSleeping.store(true, std::memory_order_seq_cst);
-            if (engineIdle(*app) && !timer->stop.load(std::memory_order_acquire))
-                futexWait(&e.wakeSeq, seen, base + (slot + IDLE_SLEEP_MS) * NS_PER_MS);
+            if (!enginePendingWork(*app) && !timer->stop.load(std::memory_order_acquire))
+                futexWait(&e.wakeSeq, seen, deadline);
             e.engineSleeping.store(false, std::memory_order_seq_cst);
-            long long now = (monotonicNanos() - base) / NS_PER_MS;
-            slot = now > slot ? now : slot + 1;
-        } else {
-            ++slot;
-            sleepUntil(base + slot * NS_PER_MS - 1000LL * e.nextTickEarlyUs);
-            long long now = (monotonicNanos() - base) / NS_PER_MS;
-            if (now > slot) slot = now;
+            long long nowNs = monotonicNanos();
+            if (nowNs < deadline) {
+                // Woken for new work: call for the current millisecond, or
+                // the next one when this one was already called.
+                target = (nowNs - base) / NS_PER_MS;
+                if (target <= slot) {
+                    target = slot + 1;
+                    sleepUntil(base + target * NS_PER_MS);
+                }
+            }
         }
+        slot = target;
+        long long now = (monotonicNanos() - base) / NS_PER_MS;
+        if (now > slot) slot = now;  // late: the engine catches up (or drops a long gap)
         engineTimerCallback(*app, baseMs + uint32_t(slot));
     }
 }

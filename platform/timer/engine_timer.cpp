@@ -62,7 +62,8 @@ void timerThread(EngineTimer* timer, AppState* app) {
     // A real-time priority when the system grants it; plain scheduling otherwise.
     sched_param sp{};
     sp.sched_priority = 80;
-    timer->realtime.store(pthread_setschedparam(pthread_self(), SCHED_FIFO, &sp) == 0, std::memory_order_relaxed);
+    timer->realtime.store(timer->wantRealtime && pthread_setschedparam(pthread_self(), SCHED_FIFO, &sp) == 0,
+                          std::memory_order_relaxed);
     const long long base = monotonicNanos() / NS_PER_MS * NS_PER_MS;
     const uint32_t baseMs = uint32_t(base / NS_PER_MS);
     long long slot = 0;

@@ -93,6 +93,22 @@ TEST_F(ThreadedEngine, EndOfSequenceStopsThroughTheWindowRing) {
     EXPECT_EQ(app.engine.position.load(), app.lengthTicks);
 }
 
+// While stopped the thread pauses up to 20 ms at a time; the clock still
+// counts every millisecond and the stopped ticks still run.
+TEST_F(ThreadedEngine, StoppedClockKeepsCountingWhileTheThreadPauses) {
+    std::this_thread::sleep_for(50ms);
+    uint32_t ms0 = app.engine.msClock.load();
+    uint32_t ticks0 = app.engine.tickCounter.load();
+    auto w0 = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(600ms);
+    uint32_t ms1 = app.engine.msClock.load();
+    uint32_t ticks1 = app.engine.tickCounter.load();
+    auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - w0).count();
+    EXPECT_GE(int64_t(ms1 - ms0), wall - 60);
+    EXPECT_LE(int64_t(ms1 - ms0), wall + 5);
+    EXPECT_GE(ticks1 - ticks0, 100u);  // 600 ms at 120.0 is 115 ticks
+}
+
 TEST_F(ThreadedEngine, CommandsAndThruFromOtherThreadsAreNeitherLostNorOverwritten) {
     std::atomic<bool> done{false};
     uint32_t sent = 0;

@@ -17,11 +17,11 @@ INTERVAL_TOLERANCE_MS = 3.0
 INTERVALS_WITHIN = 0.90
 
 
-def read_sim(path):
+def read_sim(path, port):
     out = []
     for line in open(path):
         parts = line.split()
-        if len(parts) < 3:
+        if len(parts) < 3 or int(parts[1]) != port:
             continue
         out.append((float(parts[0]), tuple(int(b, 16) for b in parts[2:])))
     return out
@@ -48,7 +48,7 @@ def read_dump(path, rate):
 
 
 def main():
-    sim = read_sim(sys.argv[1])
+    sim = read_sim(sys.argv[1], int(sys.argv[4]))
     got = read_dump(sys.argv[2], int(sys.argv[3]))
     if [m for _, m in sim] != [m for _, m in got]:
         print(f"FAIL: messages differ: simulated {len(sim)}, captured {len(got)}")

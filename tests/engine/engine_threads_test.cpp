@@ -93,12 +93,28 @@ TEST_F(ThreadedEngine, EndOfSequenceStopsThroughTheWindowRing) {
     EXPECT_EQ(app.engine.position.load(), app.lengthTicks);
 }
 
+// While stopped the thread pauses up to 20 ms at a time; the clock still
+// counts every millisecond and the stopped ticks still run.
+TEST_F(ThreadedEngine, StoppedClockKeepsCountingWhileTheThreadPauses) {
+    std::this_thread::sleep_for(50ms);
+    uint32_t ms0 = app.engine.msClock.load();
+    uint32_t ticks0 = app.engine.tickCounter.load();
+    auto w0 = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(600ms);
+    uint32_t ms1 = app.engine.msClock.load();
+    uint32_t ticks1 = app.engine.tickCounter.load();
+    auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - w0).count();
+    EXPECT_GE(int64_t(ms1 - ms0), wall - 60);
+    EXPECT_LE(int64_t(ms1 - ms0), wall + 5);
+    EXPECT_GE(ticks1 - ticks0, 100u);  // 600 ms at 120.0 is 115 ticks
+}
+
 TEST_F(ThreadedEngine, CommandsAndThruFromOtherThreadsAreNeitherLostNorOverwritten) {
     std::atomic<bool> done{false};
     uint32_t sent = 0;
     std::thread input([&] {
         while (!done.load(std::memory_order_relaxed)) {
-            queueThruMessage(app, 0x91u | (sent % 128) << 8 | 0x7F0000u);
+            queueThruTrackMessage(app, 0, 1, 0x90, uint8_t(sent % 128), 0x7F);
             ++sent;
             std::this_thread::sleep_for(200us);
         }
@@ -107,7 +123,11 @@ TEST_F(ThreadedEngine, CommandsAndThruFromOtherThreadsAreNeitherLostNorOverwritt
     for (uint32_t i = 0; i < 100; ++i) EXPECT_TRUE(postEngineCommand(app, (i % 128) << 8 | CMD_CLICK_ON));
     done = true;
     input.join();
-    std::this_thread::sleep_for(400ms);  // the thru queue drains at one per millisecond
+    // The thru queue drains at one message per millisecond.
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (app.engine.thruQueue.readCount.load() != app.engine.thruQueue.writeCount.load() &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
     stopEngineTimer(timer, app);
 
     uint32_t clicks = 0, thru = 0;

@@ -177,8 +177,12 @@ int readChunkEvents(SmfReadState& st, Sequence& seq) {
             st.pos += len;
             continue;
         }
-        if (status > 0xF0) {  // system common or real-time byte in a file: one data byte, nothing kept
-            if (st.pos < end) ++st.pos;
+        if (status > 0xF0) {
+            // A system common or real-time message has no place in a file:
+            // skip it with the data bytes MIDI gives it, so the events after
+            // it keep their timing. Nothing is stored.
+            const long skip = (status == 0xF1 || status == 0xF3) ? 1 : status == 0xF2 ? 2 : 0;
+            st.pos += std::min<long>(skip, long(end - st.pos));
             continue;
         }
 

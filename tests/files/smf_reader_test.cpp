@@ -216,6 +216,13 @@ TEST(SmfReaderBroken, DamagedFilesLoadWhatIsThere) {
         t.ev(0, {0x40, 1}).ev(0, {0x90, 0x90, 1}).ev(0, {0x90, 60, 0xF7}).ev(0, {0x90, 61, 1}).end();
         cases.push_back({"data bytes out of place", smfFile(0, 96, {t}), SIZE_MAX});
     }
+    {
+        // System messages in a file take their own data bytes, no more.
+        Track t;
+        t.ev(0, {0xF8}).ev(0, {0x90, 60, 1}).ev(0, {0xF2, 0x7F, 0x7F}).ev(0, {0x90, 62, 1}).ev(0, {0xF3, 1});
+        t.ev(0, {0xFE}).ev(0, {0x90, 64, 1}).end();
+        cases.push_back({"system messages", smfFile(0, 96, {t}), 3});
+    }
     for (const Case& c : cases) {
         Fixture f;
         ASSERT_EQ(load(*f, c.file), 0) << c.what;

@@ -87,9 +87,10 @@ inline std::vector<SeqEvent> eventsOf(const Sequence* s) {
 struct TempDir {
     std::filesystem::path path;
     TempDir() {
+        static int made = 0;
         path = std::filesystem::temp_directory_path() /
                ("qz_files_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + std::to_string(++made));
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }

@@ -26,8 +26,9 @@ struct Encoder {
 
     void byte(uint8_t b) { out.push_back(b); }
     void bytes(const void* p, size_t n) {
-        const auto* b = static_cast<const uint8_t*>(p);
-        out.insert(out.end(), b, b + n);
+        const size_t at = out.size();
+        out.resize(at + n);
+        std::memcpy(out.data() + at, p, n);
     }
     void vlq(uint32_t v) {
         uint8_t tmp[5];

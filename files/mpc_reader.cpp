@@ -129,6 +129,7 @@ void readMpcImage(const uint8_t* image, const uint8_t* end, Sequence& seq, std::
                 e.data1 = uint8_t(note);
             }
             if (e.data1 > 127 || e.data2 > 127) continue;
+            if (status == ST_NOTE && e.data2 == 0) continue;  // a silent note: as MIDI it would be a note-off
             if (status == ST_NOTE) e.value = std::clamp<uint32_t>(word, 1, MAX_DURATION);
         }
         if (!events.empty() && events.back().time > e.time) sorted = false;

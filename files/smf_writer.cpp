@@ -168,7 +168,12 @@ void writeTrackChunk(Encoder& en, const Sequence* s, int t) {
         en.deltaTo(e.time);
         en.byte(uint8_t(kind | c));
         en.byte(e.data1 & 0x7F);
-        if (kind != ST_PROGRAM && kind != ST_CHANNEL_PRESSURE) en.byte(e.data2 & 0x7F);
+        // A note-on of velocity 0 would be read as a note-off: the note
+        // keeps its place at the softest velocity instead.
+        if (kind == ST_NOTE)
+            en.byte(std::max<uint8_t>(e.data2 & 0x7F, 1));
+        else if (kind != ST_PROGRAM && kind != ST_CHANNEL_PRESSURE)
+            en.byte(e.data2 & 0x7F);
         if (kind == ST_NOTE) {
             const int64_t dur = isOpenNote(e) ? 12 : int64_t(e.value);
             const int64_t off = std::max<int64_t>(e.time, std::min<int64_t>(e.time + dur, length));

@@ -37,6 +37,7 @@ inline void checkLoaded(AppState& app) {
             if (i > 0 && ev[i].time < ev[i - 1].time) __builtin_trap();
             if (ev[i].data1 > 127 || ev[i].data2 > 127) __builtin_trap();
             if (ev[i].status == ST_NOTE && (ev[i].value < 1 || ev[i].value > uint32_t(MAX_DURATION))) __builtin_trap();
+            if (ev[i].status == ST_NOTE && ev[i].data2 == 0) __builtin_trap();
             written += (ev[i].track >= 1 && ev[i].track <= 16) ? 1 : 0;
         }
         if (encodeSequence(s, image) != 0) __builtin_trap();

@@ -199,6 +199,12 @@ TEST(MpcSequence, BadFilesLoadNothingOrWhatIsThere) {
         EXPECT_EQ(f.slot(1)->eventCount, 0) << cut;
     }
     {
+        // A note of velocity 0 is silent and would be a note-off as MIDI.
+        Fixture f;
+        ASSERT_EQ(loadSeq(*f, mpcImage("MPC1000 SEQ 4.40", 2, 1200, tracks, {{0, 2, 0x90, 100, 0, 1}})), 0);
+        EXPECT_EQ(f.slot(1)->eventCount, 0);
+    }
+    {
         // Records out of time order are put in order.
         Fixture f;
         ASSERT_EQ(loadSeq(*f, mpcImage("MPC1000 SEQ 4.40", 2, 1200, tracks,

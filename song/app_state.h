@@ -43,6 +43,7 @@ constexpr int ERR_NONE = 0;
 constexpr int ERR_PROGRAM = 1;
 constexpr int ERR_NO_MEMORY = 3;
 constexpr int ERR_SEQ_ROOM_FULL = 9;
+constexpr int ERR_CANNOT_INPUT = 12;  // "Sorry It cannot input any more !!"
 constexpr int ERR_CREATE_SEQUENCE = 16;
 
 // The 1 MB scratch block: two halves of 32768 records. The first half is the

@@ -1,0 +1,228 @@
+// The window on Qt. The canvas widget is exactly the canvas's size inside a
+// scroll area, so widget coordinates are canvas coordinates.
+#include "platform/qt/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <QUrl>
+#include <QWheelEvent>
+#include <QWidget>
+
+#include "song/app_state.h"
+#include "ui/framework/draw.h"
+#include "ui/framework/panel.h"
+
+namespace qz {
+
+const char* const WINDOW_TITLE = "QZSEQ  Ver1.08     ";
+
+namespace {
+
+class CanvasWidget : public QWidget {
+public:
+    CanvasWidget(AppState& app, DrawContext& dc) : app_(app), dc_(dc) {
+        setFixedSize(dc.width, dc.height);
+        setMouseTracking(true);
+        setFocusPolicy(Qt::StrongFocus);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        // The canvas's own pixels, shown without a copy.
+        QImage img(reinterpret_cast<const uchar*>(dc_.pixels.data()), dc_.width, dc_.height, dc_.width * 4,
+                   QImage::Format_RGB32);
+        QPainter p(this);
+        p.drawImage(e->rect(), img, e->rect());
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        QPoint pt = e->position().toPoint();
+        onMouseMove(app_, clampX(pt.x()), clampY(pt.y()));
+        update();
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        QPoint pt = e->position().toPoint();
+        int32_t x = clampX(pt.x()), y = clampY(pt.y());
+        switch (e->button()) {
+            case Qt::LeftButton: onLeftDown(app_, x, y); break;
+            case Qt::RightButton: onRightDown(app_, x, y); break;
+            case Qt::MiddleButton: onMiddleDown(app_); break;
+            default: break;
+        }
+        update();
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        switch (e->button()) {
+            case Qt::LeftButton: onLeftUp(app_); break;
+            case Qt::RightButton: onRightUp(app_); break;
+            case Qt::MiddleButton: onMiddleUp(app_); break;
+            default: break;
+        }
+        update();
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        int dy = e->angleDelta().y();
+        if (dy == 0) return;
+        onWheel(app_, dy > 0);
+        e->accept();
+        update();
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        int k = e->key();
+        if (k >= Qt::Key_0 && k <= Qt::Key_9) {
+            onKey(app_, uint32_t(k - Qt::Key_0));
+        } else if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+            onKey(app_, KEY_ENTER);
+        } else if (k == Qt::Key_Backspace || k == Qt::Key_Delete) {
+            onKey(app_, KEY_BACK);
+        } else {
+            QWidget::keyPressEvent(e);
+            return;
+        }
+        update();
+    }
+
+private:
+    // While the mouse is grabbed the pointer can leave the canvas: positions
+    // left of or above it count as 0.
+    static int32_t clampX(int x) { return x < 0 ? 0 : x; }
+    static int32_t clampY(int y) { return y < 0 ? 0 : y; }
+
+    AppState& app_;
+    DrawContext& dc_;
+};
+
+class MainWindow : public QMainWindow {
+public:
+    MainWindow(AppState& app, DrawContext& dc, const WindowHooks& hooks) : app_(app), hooks_(hooks) {
+        setWindowTitle(QString::fromLatin1(WINDOW_TITLE));
+        setAcceptDrops(true);
+        buildMenu();
+        canvas_ = new CanvasWidget(app, dc);
+        scroll_ = new QScrollArea(this);
+        scroll_->setWidget(canvas_);
+        scroll_->setWidgetResizable(false);
+        scroll_->setFrameShape(QFrame::NoFrame);
+        scroll_->horizontalScrollBar()->setSingleStep(10);
+        scroll_->verticalScrollBar()->setSingleStep(10);
+        connect(scroll_->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+            app_.ui.scrollX = v;
+        });
+        connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+            app_.ui.scrollY = v;
+        });
+        setCentralWidget(scroll_);
+        timer_ = new QTimer(this);
+        timer_->setTimerType(Qt::PreciseTimer);
+        connect(timer_, &QTimer::timeout, this, [this] {
+            if (hooks_.timer) hooks_.timer(hooks_.user);
+        });
+        timer_->start(2);
+    }
+
+    void present() { canvas_->update(); }
+
+protected:
+    void closeEvent(QCloseEvent* e) override {
+        if (hooks_.closeRequested && !hooks_.closeRequested(hooks_.user)) {
+            e->ignore();
+            return;
+        }
+        timer_->stop();
+        e->accept();
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        QMainWindow::resizeEvent(e);
+        app_.ui.clientWidth = scroll_->viewport()->width();
+        app_.ui.clientHeight = scroll_->viewport()->height();
+    }
+    void dragEnterEvent(QDragEnterEvent* e) override {
+        if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* e) override {
+        std::vector<std::string> paths;
+        for (const QUrl& url : e->mimeData()->urls())
+            if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+        e->acceptProposedAction();
+        if (hooks_.drop && !paths.empty()) hooks_.drop(hooks_.user, paths);
+        present();
+    }
+
+private:
+    void addCommand(QMenu* menu, const char* text, int id) {
+        QAction* a = menu->addAction(QString::fromLatin1(text));
+        connect(a, &QAction::triggered, this, [this, id] { command(id); });
+    }
+    void command(int id) {
+        if (hooks_.menu) hooks_.menu(hooks_.user, id);
+        present();
+    }
+    void buildMenu() {
+        QMenu* file = menuBar()->addMenu(QStringLiteral("File(&F)"));
+        addCommand(file, "Load", 101);
+        file->addSeparator();
+        addCommand(file, "Load Folder", 102);
+        file->addSeparator();
+        addCommand(file, "Save a Sequence", 104);
+        file->addSeparator();
+        addCommand(file, "Cancel", 107);
+        file->addSeparator();
+        addCommand(file, "Exit(&X)", 108);
+        QAction* mtb = menuBar()->addAction(QStringLiteral("MIDI to button"));
+        connect(mtb, &QAction::triggered, this, [this] { command(110); });
+    }
+
+    AppState& app_;
+    WindowHooks hooks_;
+    CanvasWidget* canvas_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QTimer* timer_ = nullptr;
+};
+
+MainWindow* theWindow = nullptr;
+
+}  // namespace
+
+void primaryScreenSize(int& width, int& height) {
+    QScreen* s = QGuiApplication::primaryScreen();
+    QSize size = s ? s->size() : QSize(1735, 700);
+    width = size.width();
+    height = size.height();
+}
+
+int runMainWindow(AppState& app, DrawContext& dc, const WindowHooks& hooks, int width, int height) {
+    MainWindow w(app, dc, hooks);
+    theWindow = &w;
+    w.move(0, 0);
+    w.resize(width, height);
+    w.show();
+    int rc = QApplication::exec();
+    theWindow = nullptr;
+    return rc;
+}
+
+void presentCanvas() {
+    if (theWindow) theWindow->present();
+}
+
+void requestWindowClose() {
+    if (theWindow) theWindow->close();
+}
+
+}  // namespace qz

@@ -1,0 +1,112 @@
+// Text for the canvas: QPainter on a QImage that wraps the canvas's own
+// pixels. Fonts are made once so that each cell height matches the table
+// (ascent plus descent) and, where the table gives one, the average character
+// width is reached by horizontal stretch. "Arial" resolves to Liberation Sans
+// on Linux, which has Arial's metrics.
+#include "platform/qt/text.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace qz {
+
+namespace {
+
+struct QtText {
+    std::array<QFont, FONT_COUNT> fonts;
+    std::array<int, FONT_COUNT> ascent{};
+    QImage image;  // wraps the canvas; remade when the canvas moves
+    const uint32_t* wrapped = nullptr;
+    int32_t wrappedWidth = 0;
+    int32_t wrappedHeight = 0;
+};
+
+// A font of the table with its cell height fitted in whole pixels.
+QFont makeFont(const FontSpec& spec) {
+    QFont f(spec.fixedPitch ? QStringLiteral("Courier New") : QStringLiteral("Arial"));
+    f.setStyleHint(spec.fixedPitch ? QFont::TypeWriter : QFont::SansSerif);
+    f.setFixedPitch(spec.fixedPitch);
+    f.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
+    // The table gives the cell (ascent + descent); Qt's pixel size is the em.
+    int px = spec.height;
+    for (; px > 1; --px) {
+        f.setPixelSize(px);
+        if (QFontMetrics(f).height() <= spec.height) break;
+    }
+    if (spec.width > 0) {
+        const int average = QFontMetrics(f).averageCharWidth();
+        if (average > 0) f.setStretch(std::clamp(static_cast<int>(std::lround(100.0 * spec.width / average)), 1, 4000));
+    }
+    return f;
+}
+
+// Point the image at the canvas; false when there is no canvas.
+bool wrapCanvas(QtText& t, DrawContext& dc) {
+    if (dc.width < 1 || dc.height < 1 || dc.pixels.size() < static_cast<size_t>(dc.width) * dc.height) return false;
+    if (t.wrapped != dc.pixels.data() || t.wrappedWidth != dc.width || t.wrappedHeight != dc.height) {
+        t.image = QImage(reinterpret_cast<uchar*>(dc.pixels.data()), dc.width, dc.height, dc.width * 4,
+                         QImage::Format_RGB32);
+        t.wrapped = dc.pixels.data();
+        t.wrappedWidth = dc.width;
+        t.wrappedHeight = dc.height;
+    }
+    return true;
+}
+
+void drawTextQt(void* user, DrawContext& dc, int32_t x, int32_t y, const char* text, int32_t n) {
+    auto& t = *static_cast<QtText*>(user);
+    if (n <= 0 || dc.font < 0 || dc.font >= FONT_COUNT || !wrapCanvas(t, dc)) return;
+    const QFont& font = t.fonts[static_cast<size_t>(dc.font)];
+    const QString s = QString::fromLatin1(text, n);
+    {
+        QPainter painter(&t.image);
+        painter.setFont(font);
+        painter.setPen(QColor(static_cast<QRgb>(paletteColour(dc.textColour))));
+        painter.drawText(x, y + t.ascent[static_cast<size_t>(dc.font)], s);
+    }
+    // Qt writes opaque pixels (0xFF in the top byte); the canvas keeps it 0.
+    const QFontMetrics fm(font);
+    const int left = std::max(0, x - 4);
+    const int right = std::min(dc.width, x + fm.horizontalAdvance(s) + fm.maxWidth() + 4);
+    const int top = std::max(0, y - 4);
+    const int bottom = std::min(dc.height, y + fm.height() + 4);
+    for (int row = top; row < bottom; ++row) {
+        uint32_t* p = dc.pixels.data() + static_cast<size_t>(row) * dc.width;
+        for (int col = left; col < right; ++col) p[col] &= 0x00FFFFFFu;
+    }
+}
+
+int32_t textWidthQt(void* user, int32_t font, const char* text, int32_t n) {
+    auto& t = *static_cast<QtText*>(user);
+    if (n <= 0 || font < 0 || font >= FONT_COUNT) return 0;
+    return QFontMetrics(t.fonts[static_cast<size_t>(font)]).horizontalAdvance(QString::fromLatin1(text, n));
+}
+
+void releaseQt(void* user) { delete static_cast<QtText*>(user); }
+
+}  // namespace
+
+bool installQtTextRenderer(DrawContext& dc) {
+    if (!QGuiApplication::instance()) return false;
+    auto* t = new QtText;
+    for (int32_t i = 0; i < FONT_COUNT; ++i) {
+        t->fonts[static_cast<size_t>(i)] = makeFont(FONT_TABLE[static_cast<size_t>(i)]);
+        t->ascent[static_cast<size_t>(i)] = QFontMetrics(t->fonts[static_cast<size_t>(i)]).ascent();
+    }
+    TextRenderer r;
+    r.user = t;
+    r.drawText = drawTextQt;
+    r.textWidth = textWidthQt;
+    r.release = releaseQt;
+    installTextRenderer(dc, r);
+    return true;
+}
+
+}  // namespace qz

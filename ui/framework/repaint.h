@@ -1,0 +1,23 @@
+// The repaint orchestrator and the UI frame: what is drawn for which dirty
+// bits, in which order, and the periodic work of the 2 ms UI timer.
+#pragma once
+
+#include <cstdint>
+
+#include "song/app_state.h"
+
+namespace qz {
+
+// Draw what the dirty bits name, then the parts drawn on every repaint, and
+// present the canvas. Nothing at all when no bit is set. Each panel gets
+// PM_PAINT with the bit that asked for it as the argument, so a panel with
+// several parts (panel 10, the tempo field of panel 3, the out monitor's
+// list) can draw only that part.
+void repaint(AppState& app);
+// Mark everything dirty and repaint at once.
+void redrawAll(AppState& app);
+// One UI timer message at engine millisecond `msClock`: poll the engine, and
+// at most every 16 ms run the frame (auto-repeat, timers, lamps) and repaint.
+void uiTimer(AppState& app, uint32_t msClock);
+
+}  // namespace qz

@@ -12,7 +12,7 @@ usage: mido_check.py QZSEQ_CLI TESTDATA WORK_DIR
    file of 17 tracks at 96 ticks per quarter, with the notes (tick, track,
    pitch, velocity, duration) and tempo changes of our `dump` of it.
 3. The tool: a broken file gives the program's error text and a non-zero
-   exit code.
+   exit code; a package converts to one file per sequence.
 """
 import collections
 import os
@@ -136,6 +136,19 @@ def main():
     r = run([cli, "dump", os.path.join(work, "missing.mid")])
     if r.returncode == 0 or r.stderr.strip() != "Can not file open !!":
         failures.append(f"cli: missing file gave exit {r.returncode}, stderr {r.stderr!r}")
+
+    # A package converts to one file per sequence, each a file mido reads.
+    package = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "fuzz", "seeds", "all", "v440.all")
+    outdir = os.path.join(work, "package")
+    r = run([cli, "convert", package, outdir])
+    names = sorted(os.listdir(outdir)) if os.path.isdir(outdir) else []
+    if r.returncode != 0 or names != ["END.mid", "INTRO.mid", "VERSE.mid"]:
+        failures.append(f"cli: package convert gave exit {r.returncode}, files {names}")
+    else:
+        for n in names:
+            mf = mido.MidiFile(os.path.join(outdir, n))
+            if len(mf.tracks) != 17 or sum(1 for m in mf.tracks[1] if m.type == "note_on") != 1:
+                failures.append(f"cli: package file {n} not as expected")
 
     print(f"reader checked on {reader_checked} files, writer on {writer_checked} files")
     for f in failures:

@@ -121,6 +121,21 @@ TEST(SettingsFile, ValuesAreHeldOnReading) {
     EXPECT_EQ(readFile(t.file()).size(), 7708u);  // a good file is not rewritten
 }
 
+TEST(SettingsFile, FailedSaveKeepsTheOldFile) {
+    SettingsFixture t;
+    AppState& app = t.app();
+    loadSettings(app);
+    app.settings.clickNote = 44;
+    ASSERT_EQ(saveSettings(app), 0);
+    const Bytes before = readFile(t.file());
+    // A folder in the way of the temporary file: the save fails, the old
+    // file stays whole.
+    std::filesystem::create_directory(t.file() + ".qztmp");
+    app.settings.clickNote = 45;
+    EXPECT_NE(saveSettings(app), 0);
+    EXPECT_EQ(readFile(t.file()), before);
+}
+
 #ifndef _WIN32
 TEST(SettingsFile, UnwritableProgramFolderUsesTheUserConfigFolder) {
     test::TempDir cfg;

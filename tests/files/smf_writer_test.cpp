@@ -9,6 +9,7 @@
 #include "files/file_common.h"
 #include "files/smf_reader.h"
 #include "files/smf_writer.h"
+#include "song/persistent_settings.h"
 #include "tests/files/file_test_util.h"
 
 namespace qz {
@@ -152,6 +153,26 @@ TEST(SmfWriterEvents, NoteOffsTemposAndSysex) {
         EXPECT_EQ(tr[i + 2].first, want[i].first) << i;
         EXPECT_EQ(tr[i + 2].second, want[i].second) << i;
     }
+}
+
+TEST(SmfWriterEvents, FilesLargerThanOneMegabyteGrowTheBuffer) {
+    // 150,000 notes on one track: about 1.5 MB of note-ons and note-offs.
+    constexpr int32_t NOTES = 150000;
+    Sequence* s = allocSequenceBlock(SEQ_HEADER_SIZE + NOTES * sizeof(SeqEvent));
+    ASSERT_NE(s, nullptr);
+    buildDefaultSequence(*s, TRACK_TYPE_NOTE);
+    s->capacity = SEQ_HEADER_SIZE + NOTES * sizeof(SeqEvent);
+    s->bars = 999;
+    s->eventCount = NOTES;
+    for (int32_t i = 0; i < NOTES; ++i)
+        seqEvents(s)[i] = SeqEvent{i * 2, 1, ST_NOTE, uint8_t(i % 128), 100, 1, 0};
+    Bytes out;
+    ASSERT_EQ(encodeSequence(s, out), 0);
+    EXPECT_GT(out.size(), size_t(1) << 20);
+    Fixture f;
+    ASSERT_EQ(loadMidiImage(*f, out.data(), out.size(), "big", ""), 0);
+    EXPECT_EQ(f.slot(1)->eventCount, NOTES);
+    freeSequenceBlock(s);
 }
 
 std::string readAll(const std::string& path) {

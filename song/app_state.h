@@ -9,6 +9,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/recording_state.h"
+#include "files/loader_state.h"
 #include "song/engine_lock.h"
 #include "song/persistent_settings.h"
 #include "song/records.h"
@@ -136,6 +137,7 @@ struct AppState {
     EngineState engine;
     RecordState rec;  // MIDI input and recording
     UiState ui;
+    LoaderState loader;  // folders and names of the loading front end (window thread)
 
     std::atomic<uint32_t> dirty{DIRTY_ALL};
     ErrorQueue errors;

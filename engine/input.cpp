@@ -324,7 +324,10 @@ void onMidiInput(AppState& app, int port, uint32_t packed) {
             r.inputMonitorWrite.store(w + 1, std::memory_order_release);
             markDirty(app, DIRTY_IN_MONITOR);
         }
-        externalClockMessage(app, s, d1, d2);
+        if (s == 0xFC || s == 0xF2)
+            ringPush(r.clockRing, packed & 0xFFFFFF);
+        else
+            externalClockMessage(app, s, d1, d2);
         return;
     }
     uint8_t kind = s & 0xF0;

@@ -74,6 +74,10 @@ struct RecordState {
     // Track changes that follow the input (mixer controllers, mute toggles
     // of track mute mode), applied by the window thread (input -> window).
     SpscRing<uint32_t, MIXER_RING_SIZE> mixerRing;
+    // Clock-port messages that stop or locate the transport (0xFC, 0xF2):
+    // the stop waits for the tick and merges the recording, which the input
+    // thread must not do (input -> window).
+    SpscRing<uint32_t, 64> clockRing;
 
     // ---- Live queue (tick-owned) --------------------------------------------------
 

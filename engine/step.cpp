@@ -87,6 +87,8 @@ void stepCursor(AppState& app) {
 void pollRecordRings(AppState& app) {
     RecordState& r = app.rec;
     uint32_t w;
+    while (ringPop(r.clockRing, w))
+        externalClockMessage(app, uint8_t(w), uint8_t((w >> 8) & 0x7F), uint8_t((w >> 16) & 0x7F));
     while (ringPop(r.mixerRing, w)) applyMixerWord(app, w);
     uint32_t used = r.usedPending.exchange(0, std::memory_order_relaxed);
     if (used && app.seq && app.seq->exists) {

@@ -214,7 +214,10 @@ int cmdRecord(int argc, char** argv) {
         applyNewBars(*app);
     }
     // Let the last thru messages leave before the ports close.
-    for (int i = 0; i < 200 && !engineIdle(*app); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const MessageRing& thruRing = app->engine.thruQueue;
+    for (int i = 0; i < 200 && thruRing.writeCount.load() != thruRing.readCount.load(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     stopEngineTimer(timer, *app);
     closeMidiPorts(*ports);
 

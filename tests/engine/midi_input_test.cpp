@@ -114,6 +114,21 @@ TEST_F(MidiInput, TheMonitorLogsNoteOffsAsZeroVelocityNoteOnsWithThePort) {
     send(0xFA, 0, 0, 0);
     EXPECT_EQ(inputMonitorEntries(app, out), 3);
     EXPECT_EQ(app.engine.pendingStart.load(), 0xFA);
+    // A stop from the clock port is carried out by the window thread: it
+    // waits for the tick and merges, which the input thread never does.
+    startRecording(2);
+    runTo(10);
+    keyOn(60);
+    runTo(20);
+    send(0xFC, 0, 0, 0);
+    EXPECT_TRUE(app.engine.playing.load());
+    pollEngine(app);
+    EXPECT_FALSE(app.engine.playing.load());
+    EXPECT_EQ(eventsOf(1).size(), 1u);
+    send(0xF2, 8, 0, 0);  // sixteenth 8 = tick 192
+    EXPECT_EQ(pos(), 20);
+    pollEngine(app);
+    EXPECT_EQ(pos(), 192);
 }
 
 TEST_F(MidiInput, ThruGoesToTheCurrentTracksPortAndChannel) {

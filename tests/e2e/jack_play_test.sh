@@ -42,22 +42,36 @@ if ! jack_lsp > /dev/null 2>&1; then
   echo "FAIL: jackd did not start"; cat "$WORK/jackd.log"; exit 1
 fi
 
-# Line-buffered, so that everything captured is in the file when it is read.
-"${RT[@]}" stdbuf -oL jack_midi_dump -a > "$WORK/dump.txt" 2> "$WORK/dump.err" &
-DUMP_PID=$!
-for _ in $(seq 50); do
-  jack_lsp 2> /dev/null | grep -q '^midi-monitor:input$' && break
-  sleep 0.1
-done
+# One capture of the played sequence; returns the comparison's exit code.
+capture() {
+  # Line-buffered, so that everything captured is in the file when it is read.
+  "${RT[@]}" stdbuf -oL jack_midi_dump -a > "$WORK/dump.txt" 2> "$WORK/dump.err" &
+  DUMP_PID=$!
+  for _ in $(seq 50); do
+    jack_lsp 2> /dev/null | grep -q '^midi-monitor:input$' && break
+    sleep 0.1
+  done
+  PORT=$("$CLI" ports 2> /dev/null | sed -n 's/^out \([0-9]*\): midi-monitor:input$/\1/p')
+  if [ -z "$PORT" ]; then
+    echo "FAIL: the program does not list the capture port"; "$CLI" ports; return 2
+  fi
+  "$CLI" play --demo --port "$PORT" --simulate > "$WORK/sim.txt" || { echo "FAIL: simulate"; return 2; }
+  "${RT[@]}" "$CLI" play --demo --port "$PORT" 2> "$WORK/play.err" || { echo "FAIL: play"; cat "$WORK/play.err"; return 2; }
+  sleep 0.5
+  kill "$DUMP_PID" 2> /dev/null
+  wait "$DUMP_PID" 2> /dev/null
+  DUMP_PID=
+  python3 "$COMPARE" "$WORK/sim.txt" "$WORK/dump.txt" 48000 "$PORT"
+}
 
-PORT=$("$CLI" ports 2> /dev/null | sed -n 's/^out \([0-9]*\): midi-monitor:input$/\1/p')
-if [ -z "$PORT" ]; then
-  echo "FAIL: the program does not list the capture port"; "$CLI" ports; exit 1
+# Every message must arrive in every run. The spacing is measured on the
+# dummy driver's clock, which a busy shared machine can disturb: a second
+# run is allowed when only the spacing was off.
+capture
+rc=$?
+if [ "$rc" -eq 1 ]; then
+  echo "spacing off on a busy machine? one more run"
+  capture
+  rc=$?
 fi
-"$CLI" play --demo --port "$PORT" --simulate > "$WORK/sim.txt" || { echo "FAIL: simulate"; exit 1; }
-"${RT[@]}" "$CLI" play --demo --port "$PORT" 2> "$WORK/play.err" || { echo "FAIL: play"; cat "$WORK/play.err"; exit 1; }
-sleep 0.5
-kill "$DUMP_PID" 2> /dev/null
-wait "$DUMP_PID" 2> /dev/null
-DUMP_PID=
-python3 "$COMPARE" "$WORK/sim.txt" "$WORK/dump.txt" 48000 "$PORT"
+exit "$rc"

@@ -120,7 +120,11 @@ TEST_F(ThreadedEngine, CommandsAndThruFromOtherThreadsAreNeitherLostNorOverwritt
         }
     });
     settingStore(app.settings.clickNote, 0);
-    for (uint32_t i = 0; i < 100; ++i) EXPECT_TRUE(postEngineCommand(app, (i % 128) << 8 | CMD_CLICK_ON));
+    settingStore(app.settings.resetMode[2], 1);
+    for (uint32_t i = 0; i < 100; ++i) {
+        EXPECT_TRUE(postEngineCommand(app, (i % 128) << 8 | CMD_CLICK_ON));
+        if (i == 50) resetAllPorts(app);  // long messages go through the tick too
+    }
     done = true;
     input.join();
     // The thru queue drains at one message per millisecond.
@@ -130,14 +134,20 @@ TEST_F(ThreadedEngine, CommandsAndThruFromOtherThreadsAreNeitherLostNorOverwritt
         std::this_thread::sleep_for(5ms);
     stopEngineTimer(timer, app);
 
-    uint32_t clicks = 0, thru = 0;
+    uint32_t clicks = 0, thru = 0, resets = 0;
     for (const MemoryPortEntry& e : ports.log) {
+        if (e.bytes[0] == 0xF0) {
+            EXPECT_EQ(e.port, int(resets));
+            EXPECT_EQ(e.length, resets == 2 ? 11 : 6);  // port 2 is a GS port
+            ++resets;
+        }
         if (e.bytes[0] == 0x99) {
             EXPECT_EQ(e.bytes[1], clicks++ % 128);
         }
         if (e.bytes[0] == 0x91 && e.bytes[2] == 0x7F) ++thru;
     }
     EXPECT_EQ(clicks, 100u);
+    EXPECT_EQ(resets, 4u);
     EXPECT_EQ(thru + app.engine.thruDropped.load(), sent);
 }
 

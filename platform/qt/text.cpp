@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -28,6 +29,20 @@ struct QtText {
     int32_t wrappedHeight = 0;
 };
 
+// Average character width in the classic sense the width column means: the
+// lower-case letters and the space weighted by their frequency in English
+// text. Qt's averageCharWidth() reads the face's own field, which newer
+// faces compute over every glyph and which comes out far wider.
+double weightedAverageWidth(const QFont& font) {
+    constexpr int WEIGHTS[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6, 35, 20, 56,
+                                 56, 17, 4,  49, 56,  71, 31, 10, 18, 3,  18, 2, 166};
+    const QFontMetricsF fm(font);
+    double sum = 0;
+    for (int i = 0; i < 26; ++i) sum += WEIGHTS[i] * fm.horizontalAdvance(QChar(u'a' + i));
+    sum += WEIGHTS[26] * fm.horizontalAdvance(QChar(u' '));
+    return sum / 1000.0;
+}
+
 // A font of the table with its cell height fitted in whole pixels.
 QFont makeFont(const FontSpec& spec) {
     QFont f(spec.fixedPitch ? QStringLiteral("Courier New") : QStringLiteral("Arial"));
@@ -41,7 +56,7 @@ QFont makeFont(const FontSpec& spec) {
         if (QFontMetrics(f).height() <= spec.height) break;
     }
     if (spec.width > 0) {
-        const int average = QFontMetrics(f).averageCharWidth();
+        const double average = weightedAverageWidth(f);
         if (average > 0) f.setStretch(std::clamp(static_cast<int>(std::lround(100.0 * spec.width / average)), 1, 4000));
     }
     return f;

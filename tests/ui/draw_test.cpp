@@ -1,7 +1,9 @@
 // Pixel tests of the canvas primitives, the palette and the glyphs.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,11 @@ struct Canvas {
         return n;
     }
 };
+
+// Each {x, y, palette index} must hold that colour.
+void expectPixels(const Canvas& c, std::initializer_list<std::array<int, 3>> pixels) {
+    for (const auto& p : pixels) EXPECT_EQ(c.at(p[0], p[1]), PALETTE[p[2]]) << "at " << p[0] << "," << p[1];
+}
 
 TEST(Palette, CubeRampsAndExceptions) {
     struct Case {
@@ -66,90 +73,43 @@ TEST(DrawRect, ClipsToTheCanvas) {
     EXPECT_EQ(e.countNot(0), 1735 - 10);
 }
 
-TEST(DrawRect, LinesFramesAndFields) {
-    Canvas c(40, 30);
+TEST(DrawRect, LinesFramesFieldsBevels) {
+    Canvas c(120, 30);
     hLine(c.dc, 2, 3, 5, 2, 0);
-    vLine(c.dc, 20, 1, 4, 3, 5);
-    EXPECT_EQ(c.countNot(0), 10 + 12);
-    EXPECT_EQ(c.at(6, 4), 0xFFFFFFu);
-    EXPECT_EQ(c.at(22, 4), 0xFFFF00u);
+    vLine(c.dc, 10, 1, 4, 3, 5);
+    frameRect(c.dc, 20, 1, 10, 5, 0);
+    frameRect(c.dc, 20, 10, 0, 5, 0);  // w 0: nothing
+    frameRectCut(c.dc, 40, 1, 10, 5, 0);
+    fieldBox(c.dc, 60, 1, 10, 6, COL_HOVER);
+    engravedHLine(c.dc, 80, 2, 6);
+    engravedVLine(c.dc, 90, 2, 6);
+    EXPECT_EQ(c.countNot(0), 10 + 12 + 26 + 22 + 60 + 12 + 12);
+    expectPixels(c, {{6, 4, 0},    {12, 4, 5},   {20, 1, 0},    {29, 5, 0},   {40, 1, 255}, {49, 5, 255},
+                     {41, 1, 0},   {65, 1, 250}, {60, 4, 250},  {65, 6, 249}, {69, 4, 249}, {66, 3, 186},
+                     {81, 2, 0},   {81, 3, 249}, {90, 4, 0},    {91, 4, 249}});
 
-    Canvas f(40, 30);
-    frameRect(f.dc, 1, 1, 10, 5, 0);
-    EXPECT_EQ(f.countNot(0), 2 * 10 + 2 * 3);
-    EXPECT_EQ(f.at(1, 1), 0xFFFFFFu);
-    EXPECT_EQ(f.at(10, 5), 0xFFFFFFu);
-    frameRect(f.dc, 20, 1, 0, 5, 0);
-    EXPECT_EQ(f.countNot(0), 26);
-
-    Canvas g(40, 30);
-    frameRectCut(g.dc, 1, 1, 10, 5, 0);
-    EXPECT_EQ(g.countNot(0), 2 * 8 + 2 * 3);
-    EXPECT_EQ(g.at(1, 1), 0u);
-    EXPECT_EQ(g.at(10, 5), 0u);
-    EXPECT_EQ(g.at(2, 1), 0xFFFFFFu);
-
-    Canvas h(40, 30);
-    fieldBox(h.dc, 2, 2, 10, 6, COL_HOVER);
-    EXPECT_EQ(h.at(5, 2), PALETTE[250]);   // top
-    EXPECT_EQ(h.at(2, 5), PALETTE[250]);   // left
-    EXPECT_EQ(h.at(5, 7), PALETTE[249]);   // bottom
-    EXPECT_EQ(h.at(11, 5), PALETTE[249]);  // right
-    EXPECT_EQ(h.at(6, 4), PALETTE[186]);   // inside
-    EXPECT_EQ(h.at(12, 5), 0u);
-}
-
-TEST(DrawRect, BevelButtons) {
     for (bool pressed : {false, true}) {
-        Canvas c(40, 30);
-        bevelButton(c.dc, pressed, 0, 0, 20, 12, 77, 247, 250);
-        const uint32_t light = PALETTE[pressed ? 250 : 247], dark = PALETTE[pressed ? 247 : 250];
-        EXPECT_EQ(c.at(0, 0), 0u) << "corner left out";
-        EXPECT_EQ(c.at(5, 0), PALETTE[250]) << "outline";
-        EXPECT_EQ(c.at(5, 1), light);
-        EXPECT_EQ(c.at(5, 2), light);
-        EXPECT_EQ(c.at(1, 5), light);
-        EXPECT_EQ(c.at(2, 5), light);
-        EXPECT_EQ(c.at(5, 5), PALETTE[77]) << "face";
-        EXPECT_EQ(c.at(17, 5), dark);
-        EXPECT_EQ(c.at(18, 5), dark);
-        EXPECT_EQ(c.at(5, 9), dark);
-        EXPECT_EQ(c.at(5, 10), dark);
-        EXPECT_EQ(c.at(19, 5), PALETTE[250]);
-        EXPECT_EQ(c.at(20, 5), 0u);
+        Canvas b(40, 30);
+        bevelButton(b.dc, pressed, 0, 0, 20, 12, 77, 247, 250);
+        const int light = pressed ? 250 : 247, dark = pressed ? 247 : 250;
+        expectPixels(b, {{0, 0, 255},    {5, 0, 250},    {5, 1, light}, {5, 2, light}, {1, 5, light},
+                         {2, 5, light},  {5, 5, 77},     {17, 5, dark}, {18, 5, dark}, {5, 9, dark},
+                         {5, 10, dark},  {19, 5, 250},   {20, 5, 255}});
     }
     Canvas t(40, 30);
     bevelButtonThin(t.dc, false, 0, 0, 20, 12, 245, 247, 250);
-    EXPECT_EQ(t.at(5, 0), PALETTE[249]);
-    EXPECT_EQ(t.at(0, 5), PALETTE[250]);
-    EXPECT_EQ(t.at(19, 5), PALETTE[249]);
-    EXPECT_EQ(t.at(5, 1), PALETTE[247]);
-    EXPECT_EQ(t.at(1, 5), PALETTE[247]);
-    EXPECT_EQ(t.at(18, 5), PALETTE[250]);
-    EXPECT_EQ(t.at(5, 10), PALETTE[250]);
-    EXPECT_EQ(t.at(5, 5), PALETTE[245]);
+    expectPixels(t, {{5, 0, 249}, {0, 5, 250}, {19, 5, 249}, {5, 1, 247}, {1, 5, 247}, {18, 5, 250},
+                     {5, 10, 250}, {5, 5, 245}});
     Canvas small(40, 30);
     bevelButton(small.dc, false, 0, 0, 4, 12, 77, 247, 250);
     bevelButtonThin(small.dc, false, 0, 0, 12, 4, 77, 247, 250);
     EXPECT_EQ(small.countNot(0), 0);
-}
-
-TEST(DrawRect, EngravedLinesAndChecker) {
-    Canvas c(40, 30);
-    engravedHLine(c.dc, 2, 2, 6);
-    engravedVLine(c.dc, 20, 2, 6);
-    EXPECT_EQ(c.at(3, 2), PALETTE[0]);
-    EXPECT_EQ(c.at(3, 3), PALETTE[249]);
-    EXPECT_EQ(c.at(20, 4), PALETTE[0]);
-    EXPECT_EQ(c.at(21, 4), PALETTE[249]);
 
     Canvas k(40, 30);
     checkerFill(k.dc, 2, 2, 8, 4, 5, 2);
-    const uint32_t a = PALETTE[5], b = PALETTE[1];
-    const uint32_t expected[4][8] = {{a, a, b, b, a, a, b, b}, {a, a, b, b, a, a, b, b},
-                                     {b, b, a, a, b, b, a, a}, {b, b, a, a, b, b, a, a}};
+    const char* rows[4] = {"aabbaabb", "aabbaabb", "bbaabbaa", "bbaabbaa"};
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(k.at(2 + x, 2 + y), expected[y][x]) << x << "," << y;
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(k.at(2 + x, 2 + y), PALETTE[rows[y][x] == 'a' ? 5 : 1]) << x << "," << y;
     EXPECT_EQ(k.countNot(0), 32);
 }
 
@@ -264,25 +224,6 @@ TEST(Glyphs, ClipAtTheEdges) {
     EXPECT_EQ(d.at(0, 0), 0u);                   // row 3 "f0": columns -4..-1 only
     EXPECT_EQ(d.at(0, 1), 0xFFFFFFu);            // row 4 "f8": its fifth column
     EXPECT_EQ(d.countNot(0), 1 + 2 + 1);
-}
-
-TEST(Png, WritesAReadableFile) {
-    Canvas c(300, 120);
-    fillCanvas(c.dc, COL_BACKGROUND);
-    bevelButton(c.dc, false, 10, 10, 60, 24, 77, 247, 250);
-    checkerFill(c.dc, 100, 10, 100, 100, 5, 7);
-    const std::string path = testing::TempDir() + "qz_png_test.png";
-    ASSERT_TRUE(writeCanvasPng(c.dc, path.c_str()));
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    unsigned char head[24];
-    ASSERT_EQ(std::fread(head, 1, sizeof head, f), sizeof head);
-    std::fclose(f);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(head + 1), 3), "PNG");
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(head + 12), 4), "IHDR");
-    EXPECT_EQ(head[18] << 8 | head[19], 300);
-    EXPECT_EQ(head[22] << 8 | head[23], 120);
-    EXPECT_FALSE(writeCanvasPng(c.dc, "/nonexistent-folder/x.png"));
 }
 
 }  // namespace

@@ -33,7 +33,6 @@ struct Recorder {
         r.drawText = [](void* user, DrawContext& d, int32_t x, int32_t y, const char* text, int32_t n) {
             static_cast<std::vector<Drawn>*>(user)->push_back({x, y, std::string(text, n), d.textColour, d.font});
         };
-        r.textWidth = [](void*, int32_t, const char*, int32_t n) { return n * 10; };
         installTextRenderer(dc, r);
     }
     ~Recorder() { releaseDrawContext(dc); }
@@ -222,23 +221,6 @@ TEST(NameTables, DrawnEntries) {
                                             {0, 0, "124-OMNI OFF ", 0, F},
                                             {0, 0, "OFF             ", 0, F},
                                             {0, 0, "Closed Hi-Hat ", 0, F}}));
-}
-
-TEST(DrawText, ColourAndFontState) {
-    Recorder r;
-    EXPECT_EQ(r.dc.textColour, 255);
-    drawText(r.dc, 1, 2, "abc", -10);
-    drawTextN(r.dc, 1, 2, "abcdef", 2, 7);
-    drawTextN(r.dc, 1, 2, "ab\0cd", 5, 7);
-    drawText(r.dc, 1, 2, "", 7);
-    selectFont(r.dc, 99);  // unknown: ignored
-    EXPECT_EQ(r.dc.font, F);
-    EXPECT_EQ(r.take(), (std::vector<Drawn>{{1, 2, "abc", 246, F}, {1, 2, "ab", 7, F}, {1, 2, "ab", 7, F}}));
-    EXPECT_EQ(r.dc.textColour, 7);
-    setTextColour(r.dc, 3);
-    drawDigitsWide(r.dc, 0, 0, 5);
-    EXPECT_EQ(r.take(), (std::vector<Drawn>{{16, 0, "5", 3, F}}));
-    EXPECT_EQ(textWidth(r.dc, "abcd"), 40);
 }
 
 }  // namespace

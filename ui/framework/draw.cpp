@@ -234,6 +234,14 @@ void blueWash(DrawContext& dc, int32_t x, int32_t y, int32_t w, int32_t h) {
     eachPixel(dc, x, y, w, h, [](uint32_t p) { return (p | 0xFFu) & 0xF0F0FFu; });
 }
 
+void drawField(DrawContext& dc, bool hovered, int32_t x, int32_t y, int32_t w, int32_t h) {
+    fieldBox(dc, x, y, w, h, hovered ? COL_HOVER : COL_FIELD);
+}
+
+void drawSwitch(DrawContext& dc, bool on, bool pressed, int32_t x, int32_t y, int32_t w, int32_t h) {
+    bevelButton(dc, pressed, x, y, w, h, on ? COL_BUTTON_ON : COL_BUTTON_OFF, COL_BEVEL_LIGHT, COL_BEVEL_DARK);
+}
+
 // ---- Glyphs -----------------------------------------------------------
 
 // clang-format off

@@ -145,6 +145,11 @@ void tintRect(DrawContext& dc, int32_t x, int32_t y, int32_t w, int32_t h);
 // Blue at full, low 4 bits of red and green cleared.
 void blueWash(DrawContext& dc, int32_t x, int32_t y, int32_t w, int32_t h);
 
+// The look every panel shares: a field's face is 186 while it is the hovered
+// element, else 245; a switch's face is 77 when on, 249 when off.
+void drawField(DrawContext& dc, bool hovered, int32_t x, int32_t y, int32_t w, int32_t h);
+void drawSwitch(DrawContext& dc, bool on, bool pressed, int32_t x, int32_t y, int32_t w, int32_t h);
+
 // ---- Glyphs -----------------------------------------------------------
 // Byte 0 is the width in bytes, byte 1 the height in rows, then the rows top
 // to bottom, most significant bit leftmost.

@@ -66,6 +66,8 @@ constexpr uint32_t OVERLAY_MIDI_TO_BUTTON = 5;
 // code.
 uint32_t noopHandler(AppState& app, uint32_t msg, uint32_t arg);
 
+// Panel that owns an overlay mode, or PANEL_NONE.
+uint32_t overlayPanel(uint32_t mode);
 // Send a message to the focus panel; the code itself when there is none.
 uint32_t dispatch(AppState& app, uint32_t msg, uint32_t arg);
 // Send a message to panel `panel`; the code itself when it has no handler.
@@ -73,6 +75,10 @@ uint32_t sendToPanel(AppState& app, uint32_t panel, uint32_t msg, uint32_t arg);
 // Is the pointer inside (x, y, w, h)? A hit registers the triple as the
 // hover handler unless all three are zero.
 bool hitTest(AppState& app, PanelProc proc, uint32_t a, uint32_t b, int32_t x, int32_t y, int32_t w, int32_t h);
+// Is the element (proc, a, b) the hovered one? The whole triple must match.
+inline bool isHovered(const AppState& app, PanelProc proc, uint32_t a = 0, uint32_t b = 0) {
+    return app.ui.hoverHandler == HoverHandler{proc, a, b};
+}
 // Is the pointer inside the panel's probe rectangle(s)? The pads' second
 // rectangle counts only in ALL TRACKS; the sequence list's open button is
 // the list panel's own hit test.

@@ -187,11 +187,6 @@ void stopTransport(AppState& app) {
     markDirty(app, DIRTY_ALL);
 }
 
-void resumeTransport(AppState& app, bool wasPlaying, int32_t recordMode) {
-    app.engine.recordMode.store(recordMode, std::memory_order_relaxed);
-    if (wasPlaying) run(app);
-}
-
 void sendSongPosition(AppState& app) {
     int32_t pos = app.engine.position.load(std::memory_order_relaxed);
     int32_t s = std::min((pos + 23) / 24, 16383);

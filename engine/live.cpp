@@ -149,7 +149,7 @@ void recordChordOn(AppState& app, Tick t, int track, int note, int velocity, uin
             // The input thread hands the notes on; it never edits a buffer.
             ringPush(running ? app.rec.inputRing : app.rec.stepRing, e);
         } else if (running) {
-            recordInsertNote(app, at, uint8_t(track), uint8_t(notes[i]), v, duration);
+            recordInsertNote(app, at, uint8_t(track), uint8_t(notes[i]), v, duration, true);
         } else if (ensureSequence(app) == 0) {
             insertEvent(app, at, uint8_t(track), ST_NOTE, uint8_t(notes[i]), v, duration);
         }

@@ -78,7 +78,8 @@ void markReplacedNotes(AppState& app, Tick r, uint8_t track, uint8_t note) {
 
 // Put a note-on at tick t into the note buffer, replacing an entry of the
 // same tick, track and number. Returns its index, or -1 when full.
-int32_t placeNote(AppState& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t value) {
+int32_t placeNote(AppState& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t value,
+                  bool heardLive) {
     RecordState& r = app.rec;
     SeqEvent* buf = noteBuffer(app);
     int32_t i = firstEntryAt(app, t);
@@ -95,7 +96,7 @@ int32_t placeNote(AppState& app, Tick t, uint8_t track, uint8_t note, uint8_t ve
         buf[j] = SeqEvent{t, track, ST_NOTE, note, velocity, value, 0};
     }
     // Heard live on this pass: not played again until the next one.
-    if (j >= r.notePlay) buf[j].track |= TRACK_REMOVE_MARK;
+    if (heardLive && j >= r.notePlay) buf[j].track |= TRACK_REMOVE_MARK;
     app.engine.recorded.store(true, std::memory_order_relaxed);
     return j;
 }
@@ -141,7 +142,7 @@ int32_t firstEventEntryAt(AppState& app, Tick t) {
 int32_t fileNoteOn(AppState& app, Tick r, uint8_t track, uint8_t note, uint8_t velocity, uint32_t value) {
     if (app.rec.noteEnd >= NOTE_CAPACITY) return -1;
     if (app.engine.recordMode.load(std::memory_order_relaxed) == 2) markReplacedNotes(app, r, track, note);
-    return placeNote(app, r, track, note, velocity, value);
+    return placeNote(app, r, track, note, velocity, value, true);
 }
 
 int32_t closeBufferedNote(AppState& app, uint8_t track, uint8_t note) {
@@ -284,13 +285,14 @@ void resetRecordBuffers(AppState& app) {
 
 // ---- Grid edits while recording runs ----------------------------------------------------
 
-int32_t recordInsertNote(AppState& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t duration) {
+int32_t recordInsertNote(AppState& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t duration,
+                         bool heardLive) {
     if (!app.work || t < 0 || t >= app.lengthTicks) return -1;
     EngineLockGuard lock(app.engineLock);
     if (app.rec.noteEnd >= NOTE_CAPACITY) return -1;
     uint32_t value = duration != 0 ? std::min<uint32_t>(duration, MAX_DURATION)
                                    : app.engine.tickCounter.load(std::memory_order_relaxed);
-    return placeNote(app, t, track, note, velocity, value);
+    return placeNote(app, t, track, note, velocity, value, heardLive);
 }
 
 void recordCloseNote(AppState& app, uint8_t track, uint8_t note) {

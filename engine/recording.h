@@ -56,8 +56,10 @@ bool recordBuffersEmpty(const AppState& app);
 
 // Note buffer edits of the grid while recording runs (window, each takes the
 // engine lock). Insert a note in time order; -1 when at or past the sequence
-// end or the buffer is full.
-int32_t recordInsertNote(AppState& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t duration);
+// end or the buffer is full. `heardLive`: the note sounded as it was entered
+// (a chord from the panel), so this pass does not play it again.
+int32_t recordInsertNote(AppState& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t duration,
+                         bool heardLive = false);
 // Close the open note of a track and number in the note buffer.
 void recordCloseNote(AppState& app, uint8_t track, uint8_t note);
 // Index of the current track's note nearest to tick t within `reach` ticks,

@@ -253,5 +253,51 @@ TEST_F(Recording, AFullNoteBufferStopsTheTransportAndKeepsWhatWasRecorded) {
     EXPECT_EQ(app.rec.noteEnd, 0);
 }
 
+TEST_F(Recording, OverDubReplacesANoteAtTheSameTickAndItDoesNotSoundTwice) {
+    settingStore(app.settings.tcIndex, 3);
+    note(48, 1, 60, 50, 30);
+    note(48, 1, 61, 50, 30);  // another number stays
+    startRecording(2);
+    runTo(44);
+    keyOn(60, 110);  // corrected to 48
+    runTo(60);
+    keyOff(60);
+    runTo(100);
+    EXPECT_EQ(noteOnTimes(60).size(), 1u) << "the thru only: the replaced note is not played at 48";
+    stopTransport(app);
+    auto notes = eventsOf(1);
+    ASSERT_EQ(notes.size(), 2u);
+    for (const SeqEvent& e : notes) {
+        EXPECT_EQ(e.time, 48);
+        EXPECT_EQ(e.data2, e.data1 == 60 ? 110 : 50);
+    }
+}
+
+TEST_F(Recording, GridEditsOfTheNoteBufferWhileRecording) {
+    loopBars(0, 1);
+    startRecording(2);
+    runTo(50);
+    ASSERT_GE(recordInsertNote(app, 20, 1, 64, 90, 0), 0);  // open: held from now
+    ASSERT_GE(recordInsertNote(app, 200, 1, 65, 90, 24), 0);
+    ASSERT_GE(recordInsertNote(app, 300, 1, 66, 90, 24), 0);
+    EXPECT_EQ(recordInsertNote(app, app.lengthTicks, 1, 67, 90, 24), -1) << "not past the sequence end";
+    int32_t near = recordFindNote(app, 205, 10);
+    ASSERT_GE(near, 0);
+    EXPECT_EQ(app.work->firstHalf()[near].data1, 65);
+    EXPECT_EQ(recordFindNote(app, 250, 10), -1);
+    runTicks(30);
+    recordCloseNote(app, 1, 64);
+    removeRecordedNotes(app, 1, 250, 384, 0, 127);
+    EXPECT_EQ(app.rec.notePlay, app.rec.noteLoop) << "the playback point goes back to the loop start";
+    runTicks(600);  // on into the next pass, which plays what is left
+    EXPECT_EQ(noteOnTimes(64).size(), 1u);
+    EXPECT_EQ(noteOnTimes(65).size(), 2u) << "heard once in each pass from the buffer";
+    EXPECT_EQ(noteOnTimes(66).size(), 0u);
+    stopTransport(app);
+    std::vector<std::pair<Tick, uint32_t>> got;
+    for (const SeqEvent& e : eventsOf(1)) got.push_back({e.time, e.value});
+    EXPECT_EQ(got, (std::vector<std::pair<Tick, uint32_t>>{{20, 30}, {200, 24}}));
+}
+
 }  // namespace
 }  // namespace qz::test

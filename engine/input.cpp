@@ -7,6 +7,7 @@
 // block: the window thread publishes the routing it needs (publishInputState)
 // and applies the track changes the input asks for (the mixer ring).
 #include <algorithm>
+#include <thread>
 
 #include "engine/engine.h"
 #include "engine/recording.h"
@@ -20,11 +21,24 @@ constexpr int PAD_BASE_NOTES[7] = {24, 35, 36, 48, 60, 72, 84};
 thread_local bool inputCallbackActive = false;
 
 // Marks the calling thread as the input thread while a message is handled,
-// so the chord entry points pick the input thread's rings.
+// so the chord entry points pick the input thread's rings, and makes the
+// handlers of several input ports take turns (see `inputBusy`).
 struct InputScope {
+    RecordState& rec;
     bool previous;
-    InputScope() : previous(inputCallbackActive) { inputCallbackActive = true; }
-    ~InputScope() { inputCallbackActive = previous; }
+    explicit InputScope(RecordState& r) : rec(r), previous(inputCallbackActive) {
+        // acquire: what the previous handler wrote is visible to this one.
+        if (!previous && rec.inputBusy.test_and_set(std::memory_order_acquire)) {
+            rec.inputContended.fetch_add(1, std::memory_order_relaxed);
+            while (rec.inputBusy.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+        }
+        inputCallbackActive = true;
+    }
+    ~InputScope() {
+        inputCallbackActive = previous;
+        // release: this handler's writes are complete for the next one.
+        if (!previous) rec.inputBusy.clear(std::memory_order_release);
+    }
     InputScope(const InputScope&) = delete;
     InputScope& operator=(const InputScope&) = delete;
 };
@@ -305,8 +319,8 @@ bool keyHeld(const AppState& app, int note) {
 }
 
 void onMidiInput(AppState& app, int port, uint32_t packed) {
-    InputScope scope;
     RecordState& r = app.rec;
+    InputScope scope(r);
     uint8_t s = uint8_t(packed);
     uint8_t d1 = uint8_t((packed >> 8) & 0x7F);
     uint8_t d2 = uint8_t((packed >> 16) & 0x7F);

@@ -162,6 +162,13 @@ struct RecordState {
     std::atomic<int32_t> mappedNote{0};
     // Messages that arrived with a data byte where a status byte belongs (input thread).
     std::atomic<uint32_t> badMessages{0};
+    // The MIDI layer gives every opened input port a thread of its own, and
+    // the input side of each ring must have one writer: the handlers of the
+    // ports take turns on this flag (set and cleared by the input threads).
+    // A handler never waits inside, so a turn lasts a few microseconds.
+    std::atomic_flag inputBusy = ATOMIC_FLAG_INIT;
+    // Times a handler found another port's handler running (input threads).
+    std::atomic<uint32_t> inputContended{0};
 
     // ---- Hooks of the screens (set by the window thread before input starts) ----------
 

@@ -338,10 +338,16 @@ void onMidiInput(AppState& app, int port, uint32_t packed) {
             r.inputMonitorWrite.store(w + 1, std::memory_order_release);
             markDirty(app, DIRTY_IN_MONITOR);
         }
-        if (s == 0xFC || s == 0xF2)
-            ringPush(r.clockRing, packed & 0xFFFFFF);
-        else
+        // A plain 0xF8 only grants ticks (atomics): it is handled here at once.
+        if (s == 0xF8 && !r.clockStartSent) {
             externalClockMessage(app, s, d1, d2);
+        } else if (s == 0xF8 || s == 0xFA || s == 0xFB || s == 0xFC || s == 0xF2) {
+            if (ringPush(r.clockRing, packed & 0xFFFFFF)) {
+                if (s == 0xFA || s == 0xFB) r.clockStartSent = true;
+                if (s == 0xF8 || s == 0xFC) r.clockStartSent = false;
+            }
+            notifyEngine(app);
+        }
         return;
     }
     uint8_t kind = s & 0xF0;

@@ -74,10 +74,14 @@ struct RecordState {
     // Track changes that follow the input (mixer controllers, mute toggles
     // of track mute mode), applied by the window thread (input -> window).
     SpscRing<uint32_t, MIXER_RING_SIZE> mixerRing;
-    // Clock-port messages that stop or locate the transport (0xFC, 0xF2):
-    // the stop waits for the tick and merges the recording, which the input
-    // thread must not do (input -> window).
+    // Clock-port messages that start, stop or locate the transport (all but
+    // a plain 0xF8): they wait for the tick, merge the recording and change
+    // the window thread's fields, which the input thread must not do
+    // (input -> window).
     SpscRing<uint32_t, 64> clockRing;
+    // A start or continue went to the window thread: the next 0xF8, which
+    // starts the transport, follows it there (input threads, in turn).
+    bool clockStartSent = false;
 
     // ---- Live queue (tick-owned) --------------------------------------------------
 

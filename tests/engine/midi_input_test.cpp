@@ -113,7 +113,24 @@ TEST_F(MidiInput, TheMonitorLogsNoteOffsAsZeroVelocityNoteOnsWithThePort) {
     settingStore(app.settings.clockInPort, 1);
     send(0xFA, 0, 0, 0);
     EXPECT_EQ(inputMonitorEntries(app, out), 3);
+    // The start and its first clock are carried out by the window thread,
+    // which owns the transport; plain clocks only grant ticks.
+    EXPECT_EQ(app.engine.pendingStart.load(), 0);
+    pollEngine(app);
     EXPECT_EQ(app.engine.pendingStart.load(), 0xFA);
+    send(0xF8, 0, 0, 0);
+    EXPECT_FALSE(app.engine.playing.load());
+    pollEngine(app);
+    EXPECT_TRUE(app.engine.playing.load());
+    EXPECT_EQ(app.engine.extTicksDue.load(), 4);
+    simAdvance(sim, 10);
+    EXPECT_EQ(pos(), 4);
+    send(0xF8, 0, 0, 0);
+    EXPECT_EQ(app.engine.extTicksDue.load(), 4) << "granted at once";
+    simAdvance(sim, 10);
+    EXPECT_EQ(pos(), 8);
+    stopTransport(app);
+    app.engine.extClockAlive.store(0);
     // A stop from the clock port is carried out by the window thread: it
     // waits for the tick and merges, which the input thread never does.
     startRecording(2);

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/engine_state.h"
+#include "files/loader_state.h"
 #include "song/engine_lock.h"
 #include "song/persistent_settings.h"
 #include "song/records.h"
@@ -134,6 +135,7 @@ struct AppState {
 
     EngineState engine;
     UiState ui;
+    LoaderState loader;  // folders and names of the loading front end (window thread)
 
     std::atomic<uint32_t> dirty{DIRTY_ALL};
     ErrorQueue errors;

@@ -1,0 +1,11 @@
+// Fuzz target: the ".ALL" package reader (and our writer on what it loads).
+#include "files/mpc_reader.h"
+#include "fuzz/fuzz_common.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    qz::AppState& app = qz::fuzz::fuzzState();
+    qz::loadMpcPackageImage(app, data, size);
+    qz::fuzz::checkLoaded(app);
+    qz::deleteAllSequences(app);
+    return 0;
+}

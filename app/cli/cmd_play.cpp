@@ -1,0 +1,209 @@
+// `qzseq-cli play` and `qzseq-cli ports`: play a sequence through the real
+// engine to a MIDI output port, or print the engine's output timeline under a
+// simulated clock.
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/cli/commands.h"
+#include "engine/engine.h"
+#include "platform/midi/midi_ports.h"
+#include "platform/null/memory_ports.h"
+#include "platform/null/sim_clock.h"
+#include "platform/timer/engine_timer.h"
+#include "song/sequence_store.h"
+
+namespace qz::cli {
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+void onInterrupt(int) { interrupted.store(true); }
+
+// The built-in test sequence: four bars, a tempo change at bar 3, an
+// arpeggio on track 1 (channel 1) and a drum pattern on track 10 (channel 10).
+int buildDemo(AppState& app) {
+    if (!createSequence(app, 1)) return 1;
+    app.seq->bars = 4;
+    app.lengthTicks = 4 * TICKS_PER_BAR;
+    app.seq->tracks[1].type = TRACK_TYPE_NOTE;
+    app.seq->tracks[1].program = 4;
+    app.seq->tracks[10].drumPart = 1;
+    insertEvent(app, 0, 1, ST_PROGRAM, 4, 0, 0);
+    insertEvent(app, 0, 1, ST_CONTROL, 7, 110, 0);
+    insertEvent(app, 768, TEMPO_TRACK, ST_TEMPO, 0, 0, 400000);  // 150.0 from bar 3
+    const uint8_t arp[4] = {60, 64, 67, 72};
+    for (int i = 0; i < 32; ++i) insertEvent(app, i * 48, 1, ST_NOTE, arp[i % 4], uint8_t(80 + (i % 4) * 10), 40);
+    for (int beat = 0; beat < 16; ++beat) {
+        insertEvent(app, beat * 96, 10, ST_NOTE, beat % 2 ? 38 : 36, 110, 10);
+        insertEvent(app, beat * 96, 10, ST_NOTE, 42, 70, 10);
+        insertEvent(app, beat * 96 + 48, 10, ST_NOTE, 42, 50, 10);
+    }
+    return 0;
+}
+
+// Load a file for playing into slot 1. This is the one place to point at the
+// MIDI file reader; until it is linked only the built-in sequence plays.
+int loadPlayFile(AppState& /*app*/, const char* path) {
+    std::fprintf(stderr, "qzseq-cli play: cannot read '%s': this build has no MIDI file reader yet (use --demo)\n",
+                 path);
+    return 1;
+}
+
+struct PlayOptions {
+    const char* file = nullptr;
+    bool demo = false;
+    bool simulate = false;
+    int port = 0;
+};
+
+int parsePlay(int argc, char** argv, PlayOptions& o) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--demo") == 0) {
+            o.demo = true;
+        } else if (std::strcmp(argv[i], "--simulate") == 0) {
+            o.simulate = true;
+        } else if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            long n = std::strtol(argv[++i], &end, 10);
+            if (!end || *end || n < 0 || n >= OUT_PORTS) {
+                std::fprintf(stderr, "qzseq-cli play: --port takes a port number 0..%d\n", OUT_PORTS - 1);
+                return 2;
+            }
+            o.port = int(n);
+        } else if (argv[i][0] == '-') {
+            std::fprintf(stderr, "qzseq-cli play: unknown option '%s'\n", argv[i]);
+            return 2;
+        } else if (!o.file) {
+            o.file = argv[i];
+        } else {
+            std::fprintf(stderr, "qzseq-cli play: more than one file given\n");
+            return 2;
+        }
+    }
+    if (!o.file == !o.demo) {
+        std::fprintf(stderr, "usage: qzseq-cli play FILE|--demo [--port N] [--simulate]\n");
+        return 2;
+    }
+    return 0;
+}
+
+// Resets, set-ups, start from the top; returns once the end was reached, the
+// stop came through and the output queue is empty. `step` lets time pass.
+template <typename Step>
+void playToEnd(AppState& app, Step step) {
+    resetAllPorts(app);
+    engineWait(app, 50);
+    sendAllTrackSetups(app);
+    startFromTop(app);
+    while (app.engine.playing.load(std::memory_order_acquire) && !interrupted.load()) {
+        step();
+        pollEngine(app);
+    }
+    if (interrupted.load()) stopTransport(app);
+    pollEngine(app);
+    // Let the queue empty and the last releases go out.
+    for (int i = 0; i < 2000; ++i) {
+        if (app.engine.outQueue.writeCount.load() == app.engine.outQueue.readCount.load(std::memory_order_acquire))
+            break;
+        step();
+    }
+    engineWait(app, 10);
+}
+
+}  // namespace
+
+int cmdPlay(int argc, char** argv) {
+    PlayOptions o;
+    if (int rc = parsePlay(argc, argv, o)) return rc;
+    auto app = std::make_unique<AppState>();
+    if (initAppState(*app) != 0) {
+        std::fprintf(stderr, "qzseq-cli play: Insufficient Memory !!\n");
+        return 1;
+    }
+    int rc = o.demo ? buildDemo(*app) : loadPlayFile(*app, o.file);
+    if (rc != 0) {
+        freeAppState(*app);
+        return rc;
+    }
+    // What building the sequence queued went nowhere: start clean.
+    while (drainOneQueued(*app)) {
+    }
+    settingStore(app->settings.seqLoop, 0);
+    settingStore(app->settings.deviceByTrack, 0);
+    settingStore(app->settings.masterDevice, uint32_t(o.port));
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+
+    if (o.simulate) {
+        MemoryPorts ports;
+        initMemoryPorts(ports, &app->engine.msClock, o.port + 1, size_t(1) << 22);
+        app->engine.out = memoryPortsOutput(ports);
+        app->engine.outPortCount = o.port + 1;
+        SimClock sim;
+        simInstall(sim, *app);
+        uint32_t start = app->engine.msClock.load();
+        playToEnd(*app, [&] { simAdvance(sim, 1); });
+        simRemove(sim);
+        for (const MemoryPortEntry& e : ports.log) {
+            MemoryPortEntry shown = e;
+            shown.ms -= start;
+            std::printf("%s\n", formatEntry(shown).c_str());
+        }
+        if (ports.lost) std::fprintf(stderr, "qzseq-cli play: %llu messages beyond the log\n", (unsigned long long)ports.lost);
+        freeAppState(*app);
+        return ports.lost ? 1 : 0;
+    }
+
+    auto ports = std::make_unique<MidiPortSet>();
+    std::string messages;
+    openMidiPorts(*ports, "QZ-Sequencer", MidiInputSink{}, messages);
+    if (!messages.empty()) std::fprintf(stderr, "%s", messages.c_str());
+    if (o.port >= ports->outCount || !ports->outs[o.port]) {
+        std::fprintf(stderr, "qzseq-cli play: MIDI output port %d is not available (%d listed on %s)\n", o.port,
+                     ports->outCount, ports->apiName[0] ? ports->apiName : "no MIDI system");
+        closeMidiPorts(*ports);
+        freeAppState(*app);
+        return 1;
+    }
+    app->engine.out = midiPortsOutput(*ports);
+    app->engine.outPortCount = ports->outCount;
+    std::fprintf(stderr, "playing to %s port %d: %s\n", ports->apiName, o.port, ports->outNames[o.port]);
+    EngineTimer timer;
+    if (startEngineTimer(timer, *app) != 0) {
+        std::fprintf(stderr, "qzseq-cli play: cannot start the engine thread\n");
+        closeMidiPorts(*ports);
+        freeAppState(*app);
+        return 1;
+    }
+    playToEnd(*app, [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+    stopEngineTimer(timer, *app);
+    closeMidiPorts(*ports);
+    freeAppState(*app);
+    return interrupted.load() ? 130 : 0;
+}
+
+int cmdPorts(int, char**) {
+    std::vector<std::string> ins, outs;
+    std::string messages;
+    std::string api = listMidiPorts(ins, outs, messages);
+    if (!messages.empty()) std::fprintf(stderr, "%s", messages.c_str());
+    if (api.empty()) {
+        std::fprintf(stderr, "qzseq-cli ports: no MIDI system available\n");
+        return 1;
+    }
+    std::printf("MIDI system: %s\n", api.c_str());
+    for (size_t i = 0; i < ins.size() && i < size_t(IN_PORTS); ++i) std::printf("in %zu: %s\n", i, ins[i].c_str());
+    for (size_t i = 0; i < outs.size() && i < size_t(OUT_PORTS); ++i) std::printf("out %zu: %s\n", i, outs[i].c_str());
+    return 0;
+}
+
+}  // namespace qz::cli

@@ -1,0 +1,222 @@
+#include "platform/midi/midi_ports.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <cstring>
+#include <exception>
+#include <memory>
+#if defined(__linux__)
+#include <unistd.h>
+#endif
+
+namespace qz {
+
+namespace {
+
+// RtMidi reports through this instead of throwing once it is installed.
+void quietError(RtMidiError::Type, const std::string&, void*) {}
+
+// While opening, errors are noted here (warnings are not failures).
+struct OpenResult {
+    bool failed = false;
+    std::string text;
+};
+void noteError(RtMidiError::Type type, const std::string& text, void* ctx) {
+    if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING) return;
+    auto* r = static_cast<OpenResult*>(ctx);
+    r->failed = true;
+    r->text = text;
+}
+
+void copyName(char* dst, const std::string& src) {
+    std::strncpy(dst, src.c_str(), PLATFORM_PORT_NAME - 1);
+    dst[PLATFORM_PORT_NAME - 1] = 0;
+}
+
+// The systems to try, in order.
+std::vector<RtMidi::Api> candidateApis() {
+    std::vector<RtMidi::Api> compiled;
+    RtMidi::getCompiledApi(compiled);
+    std::vector<RtMidi::Api> order;
+#if defined(__linux__)
+    const RtMidi::Api preferred[] = {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK};
+#elif defined(_WIN32)
+    const RtMidi::Api preferred[] = {RtMidi::WINDOWS_MM};
+#elif defined(__APPLE__)
+    const RtMidi::Api preferred[] = {RtMidi::MACOSX_CORE};
+#else
+    const RtMidi::Api preferred[] = {RtMidi::UNSPECIFIED};
+#endif
+    for (RtMidi::Api a : preferred)
+        for (RtMidi::Api c : compiled)
+            if (a == c || a == RtMidi::UNSPECIFIED) order.push_back(a);
+    return order;
+}
+
+// A probe output on `api`, or null when the system is not there.
+std::unique_ptr<RtMidiOut> probe(RtMidi::Api api, const char* clientName, std::string& messages) {
+#if defined(__linux__)
+    // Without the sequencer device the ALSA library only prints errors.
+    if (api == RtMidi::LINUX_ALSA && access("/dev/snd/seq", F_OK) != 0) {
+        messages += "ALSA: no /dev/snd/seq, trying JACK\n";
+        return nullptr;
+    }
+#endif
+    try {
+        auto out = std::make_unique<RtMidiOut>(api, clientName);
+        // JACK without a server constructs fine but cannot make a port.
+        if (api == RtMidi::UNIX_JACK) {
+            OpenResult r;
+            out->setErrorCallback(noteError, &r);
+            out->openVirtualPort("probe");
+            out->closePort();
+            if (r.failed) {
+                messages += "JACK: no server running\n";
+                return nullptr;
+            }
+        }
+        out->setErrorCallback(quietError, nullptr);
+        return out;
+    } catch (const std::exception& e) {
+        messages += RtMidi::getApiName(api) + ": " + e.what() + "\n";
+    } catch (...) {
+        messages += RtMidi::getApiName(api) + ": unusable\n";
+    }
+    return nullptr;
+}
+
+void onInput(double, std::vector<unsigned char>* message, void* ctx) {
+    if (!message || message->empty()) return;
+    auto* in = static_cast<MidiPortSet::InputContext*>(ctx);
+    MidiPortSet* set = in->set;
+    if (!set->sink.onShort || message->size() > 3) return;
+    uint32_t packed = 0;
+    for (size_t i = 0; i < message->size(); ++i) packed |= uint32_t((*message)[i]) << (8 * i);
+    set->sink.onShort(set->sink.ctx, in->port, packed);
+}
+
+void sendShort(void* ctx, int port, const uint8_t* bytes, int length) {
+    auto* set = static_cast<MidiPortSet*>(ctx);
+    if (port < 0 || port >= PLATFORM_MAX_OUT_PORTS || !set->outs[port]) return;
+    try {
+        static_cast<RtMidiOut*>(set->outs[port])->sendMessage(bytes, size_t(length));
+    } catch (...) {
+    }
+}
+
+int sendLong(void* ctx, int port, const uint8_t* bytes, int length) {
+    auto* set = static_cast<MidiPortSet*>(ctx);
+    if (port < 0 || port >= PLATFORM_MAX_OUT_PORTS || !set->outs[port]) return 0;
+    try {
+        static_cast<RtMidiOut*>(set->outs[port])->sendMessage(bytes, size_t(length));
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+}  // namespace
+
+std::string listMidiPorts(std::vector<std::string>& ins, std::vector<std::string>& outs, std::string& messages) {
+    for (RtMidi::Api api : candidateApis()) {
+        std::unique_ptr<RtMidiOut> out = probe(api, "QZ-Sequencer", messages);
+        if (!out) continue;
+        try {
+            unsigned n = out->getPortCount();
+            for (unsigned i = 0; i < n; ++i) outs.push_back(out->getPortName(i));
+            RtMidiIn in(api, "QZ-Sequencer");
+            in.setErrorCallback(quietError, nullptr);
+            n = in.getPortCount();
+            for (unsigned i = 0; i < n; ++i) ins.push_back(in.getPortName(i));
+        } catch (const std::exception& e) {
+            messages += std::string("listing ports: ") + e.what() + "\n";
+        }
+        return RtMidi::getApiName(api);
+    }
+    return "";
+}
+
+int openMidiPorts(MidiPortSet& set, const char* clientName, MidiInputSink sink, std::string& messages) {
+    set.sink = sink;
+    for (RtMidi::Api api : candidateApis()) {
+        std::unique_ptr<RtMidiOut> lister = probe(api, clientName, messages);
+        if (!lister) continue;
+        std::strncpy(set.apiName, RtMidi::getApiName(api).c_str(), sizeof set.apiName - 1);
+        try {
+            unsigned n = lister->getPortCount();
+            set.outCount = int(n < PLATFORM_MAX_OUT_PORTS ? n : PLATFORM_MAX_OUT_PORTS);
+            for (int i = 0; i < set.outCount; ++i) {
+                copyName(set.outNames[i], lister->getPortName(unsigned(i)));
+                try {
+                    auto out = std::make_unique<RtMidiOut>(api, clientName);
+                    OpenResult r;
+                    out->setErrorCallback(noteError, &r);
+                    out->openPort(unsigned(i), "out" + std::to_string(i + 1));
+                    out->setErrorCallback(quietError, nullptr);
+                    if (!r.failed)
+                        set.outs[i] = out.release();
+                    else
+                        messages += std::string("MIDI out ") + set.outNames[i] + ": " + r.text + "\n";
+                } catch (const std::exception& e) {
+                    messages += std::string("MIDI out ") + set.outNames[i] + ": " + e.what() + "\n";
+                }
+            }
+            RtMidiIn inLister(api, clientName);
+            inLister.setErrorCallback(quietError, nullptr);
+            n = inLister.getPortCount();
+            set.inCount = int(n < PLATFORM_MAX_IN_PORTS ? n : PLATFORM_MAX_IN_PORTS);
+            for (int i = 0; i < set.inCount; ++i) {
+                copyName(set.inNames[i], inLister.getPortName(unsigned(i)));
+                set.inContext[i] = MidiPortSet::InputContext{&set, i};
+                try {
+                    auto in = std::make_unique<RtMidiIn>(api, clientName);
+                    OpenResult r;
+                    in->setErrorCallback(noteError, &r);
+                    in->ignoreTypes(true, false, true);  // keep the clock, drop sysex and sensing
+                    in->setCallback(onInput, &set.inContext[i]);
+                    in->openPort(unsigned(i), "in" + std::to_string(i + 1));
+                    in->setErrorCallback(quietError, nullptr);
+                    if (!r.failed)
+                        set.ins[i] = in.release();
+                    else
+                        messages += std::string("MIDI in ") + set.inNames[i] + ": " + r.text + "\n";
+                } catch (const std::exception& e) {
+                    messages += std::string("MIDI in ") + set.inNames[i] + ": " + e.what() + "\n";
+                }
+            }
+        } catch (const std::exception& e) {
+            messages += std::string("MIDI ports: ") + e.what() + "\n";
+        }
+        return set.outCount;
+    }
+    messages += "no MIDI system available\n";
+    return 0;
+}
+
+void closeMidiPorts(MidiPortSet& set) {
+    for (void*& p : set.outs) {
+        try {
+            delete static_cast<RtMidiOut*>(p);
+        } catch (...) {
+        }
+        p = nullptr;
+    }
+    for (void*& p : set.ins) {
+        try {
+            delete static_cast<RtMidiIn*>(p);
+        } catch (...) {
+        }
+        p = nullptr;
+    }
+    set.outCount = set.inCount = 0;
+}
+
+MidiOutput midiPortsOutput(MidiPortSet& set) {
+    MidiOutput out;
+    out.ctx = &set;
+    out.sendShort = sendShort;
+    out.sendLong = sendLong;
+    return out;
+}
+
+}  // namespace qz

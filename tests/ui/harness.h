@@ -234,9 +234,9 @@ struct Harness {
     // A sequence in slot s with notes on track 1 at the given ticks.
     Sequence* sequenceWithNotes(int slot, const char* name, std::initializer_list<Tick> ticks, uint8_t note = 60,
                                 uint8_t velocity = 100) {
-        Sequence* s = createSequence(*app, slot);
-        if (!s) return nullptr;
-        copyName(s->name, name);
+        selectSequence(*app, slot);
+        if (ensureSequence(*app) != 0) return nullptr;
+        copyName(app->seq->name, name);
         for (Tick t : ticks) insertEvent(*app, t, 1, ST_NOTE, note, velocity, 24);
         return app->slots[slot];
     }

@@ -55,6 +55,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override {
         QPoint pt = e->position().toPoint();
         onMouseMove(app_, clampX(pt.x()), clampY(pt.y()));
+        // The pointer's shape: the panel under it sets it (answer 0), else
+        // the arrow; near the client area's bottom edge the default stays.
+        if (!(e->buttons() & (Qt::LeftButton | Qt::RightButton)) &&
+            app_.ui.clientHeight - (app_.ui.mouseY - app_.ui.scrollY) >= 2 && dispatch(app_, PM_CURSOR, 0) != 0)
+            setCursor(Qt::ArrowCursor);
         update();
     }
     void mousePressEvent(QMouseEvent* e) override {

@@ -49,7 +49,7 @@ cp "$MIDI" "$WORK/Groove.mid"
 TITLE="QZSEQ  Ver1.08     "
 (cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > app.log 2>&1) &
 APP_PID=$!
-for _ in $(seq 100); do xwininfo -name "$TITLE" > /dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 300); do xwininfo -name "$TITLE" > /dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -name "$TITLE" > /dev/null 2>&1 || fail "no window titled '$TITLE'"
 GEOM=$(xwininfo -name "$TITLE" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 echo "window $GEOM"
@@ -60,6 +60,15 @@ import -window root "$OUT_DIR/window_start.png" || fail "screenshot"
 ORIGIN=$("$TOOL" check "$OUT_DIR/window_start.png") || fail "canvas colours: $ORIGIN"
 echo "$ORIGIN"
 read -r OX OY < <(echo "$ORIGIN" | awk '{print $3, $4}')
+
+# A second start finds the first running: it says so and ends with 0.
+(cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > second.log 2>&1) &
+SECOND_PID=$!
+for _ in $(seq 300); do xwininfo -name "QZ-Sequencer" > /dev/null 2>&1 && break; sleep 0.1; done
+xwininfo -name "QZ-Sequencer" > /dev/null 2>&1 || fail "the second start showed no 'QZ-Sequencer' box"
+"$TOOL" close "QZ-Sequencer" || fail "closing the second start's box"
+wait "$SECOND_PID" || fail "the second start ended with $?"
+kill -0 "$APP_PID" 2> /dev/null || fail "the first instance ended"
 
 # Drop the file in the middle of the canvas.
 "$TOOL" drop $((OX + 600)) $((OY + 300)) "$WORK/Groove.mid" || fail "first drop"
@@ -88,4 +97,16 @@ APP_PID=
 [ "$RC" = 0 ] || fail "qzseq exit code $RC"
 SIZE=$(stat -c %s "$WORK/QZSEQ.qzi" 2> /dev/null || echo none)
 [ "$SIZE" = 7708 ] || fail "settings file size $SIZE, expected 7708"
+# A crash must not leave a lock that keeps the program from starting.
+(cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > app.log 2>&1) &
+APP_PID=$!
+for _ in $(seq 300); do xwininfo -name "$TITLE" > /dev/null 2>&1 && break; sleep 0.1; done
+xwininfo -name "$TITLE" > /dev/null 2>&1 || fail "no window at the restart"
+kill -KILL "$APP_PID"
+wait "$APP_PID" 2> /dev/null
+(cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > app.log 2>&1) &
+APP_PID=$!
+for _ in $(seq 300); do xwininfo -name "$TITLE" > /dev/null 2>&1 && break; sleep 0.1; done
+xwininfo -name "$TITLE" > /dev/null 2>&1 || fail "no window after a crashed instance"
+xwininfo -name "QZ-Sequencer" > /dev/null 2>&1 && fail "the crashed instance's lock was taken for a running one"
 echo "PASS"

@@ -3,12 +3,16 @@
 # of the top bar and the position counter in a screenshot, drops a MIDI file
 # on the window with the XDND protocol and sees it loaded (a second drop of
 # the same file asks "Replace Or Rename."), then closes the window and finds
-# the settings file written. The screenshots are kept in OUT_DIR.
+# the settings file written. With JACK installed the program's MIDI output
+# goes to jack_midi_dump on a dummy JACK server, and what it sent at start
+# (the reset, then 50 ms later the track set-ups) is checked. The screenshots
+# are kept in OUT_DIR.
 set -u
 QZSEQ=$1
 TOOL=$2
 MIDI=$3
 OUT_DIR=$4
+CHECK_STARTUP=$5
 for tool in Xvfb import xwininfo; do
   if ! command -v "$tool" > /dev/null; then
     echo "SKIP: $tool is not installed"
@@ -20,9 +24,13 @@ WORK=$(mktemp -d)
 XVFB_PID=
 APP_PID=
 DROP_PID=
+JACKD_PID=
+DUMP_PID=
 cleanup() {
   [ -n "$DROP_PID" ] && kill "$DROP_PID" 2> /dev/null
   [ -n "$APP_PID" ] && kill "$APP_PID" 2> /dev/null && wait "$APP_PID" 2> /dev/null
+  [ -n "$DUMP_PID" ] && kill "$DUMP_PID" 2> /dev/null && wait "$DUMP_PID" 2> /dev/null
+  [ -n "$JACKD_PID" ] && kill "$JACKD_PID" 2> /dev/null && wait "$JACKD_PID" 2> /dev/null
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2> /dev/null && wait "$XVFB_PID" 2> /dev/null
   rm -rf "$WORK"
 }
@@ -43,6 +51,25 @@ export DISPLAY=$DISP
 for _ in $(seq 50); do xwininfo -root > /dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -root > /dev/null 2>&1 || fail "Xvfb did not start"
 
+# A MIDI server of our own with a monitor whose input is the first output
+# port the program finds.
+WITH_JACK=0
+if command -v jackd > /dev/null && command -v jack_midi_dump > /dev/null && command -v jack_lsp > /dev/null \
+   && command -v stdbuf > /dev/null && command -v python3 > /dev/null; then
+  export JACK_DEFAULT_SERVER=qz_win_$$
+  jackd -n "$JACK_DEFAULT_SERVER" -r -d dummy -r 48000 -p 64 > "$WORK/jackd.log" 2>&1 &
+  JACKD_PID=$!
+  for _ in $(seq 100); do jack_lsp > /dev/null 2>&1 && break; sleep 0.1; done
+  jack_lsp > /dev/null 2>&1 || fail "jackd did not start"
+  stdbuf -oL jack_midi_dump -a > "$WORK/dump.txt" 2> "$WORK/dump.err" &
+  DUMP_PID=$!
+  for _ in $(seq 100); do jack_lsp 2> /dev/null | grep -q '^midi-monitor:input$' && break; sleep 0.1; done
+  jack_lsp 2> /dev/null | grep -q '^midi-monitor:input$' || fail "jack_midi_dump has no input port"
+  WITH_JACK=1
+else
+  echo "no JACK: the start-up messages are not checked"
+fi
+
 # The program keeps its settings beside itself: run a copy in the work folder.
 cp "$QZSEQ" "$WORK/qzseq"
 cp "$MIDI" "$WORK/Groove.mid"
@@ -60,6 +87,11 @@ import -window root "$OUT_DIR/window_start.png" || fail "screenshot"
 ORIGIN=$("$TOOL" check "$OUT_DIR/window_start.png") || fail "canvas colours: $ORIGIN"
 echo "$ORIGIN"
 read -r OX OY < <(echo "$ORIGIN" | awk '{print $3, $4}')
+
+if [ "$WITH_JACK" = 1 ]; then
+  sleep 1
+  python3 "$CHECK_STARTUP" "$WORK/dump.txt" 48000 || fail "start-up messages"
+fi
 
 # A second start finds the first running: it says so and ends with 0.
 (cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > second.log 2>&1) &

@@ -82,37 +82,14 @@ TEST(ShowError, TextsDetailAndNothingForZero) {
     EXPECT_EQ(takeError(*h), 0);
 }
 
-TEST(PopupMenu, ItemsSeparatorsAndGreyedChoices) {
-    struct Expect {
-        const char* menu;
-        int count;
-        std::vector<std::pair<uint32_t, std::string>> firstItems;
-    } table[] = {
-        {"EVENTMENU", 13, {{201, "Erase"}, {0, ""}, {203, "Copy"}}},
-        {"TRACKMENU", 15, {{201, "Erase a track"}, {202, "Erase all tracks"}, {0, ""}, {220, "Erase Control Change"}}},
-        {"ALLTRKBARMENU2", 14, {{201, "Erase Track(1-16) Bar"}, {206, "Delete Track(1-16) Bar"}}},
-        {"STEPMENU", 3, {{260, "Delete"}, {0, ""}, {265, "Cancel"}}},
-    };
-    for (const Expect& e : table) {
-        const MenuDef* m = findMenu(e.menu);
-        ASSERT_NE(m, nullptr) << e.menu;
-        EXPECT_EQ(m->count, e.count) << e.menu;
-        for (size_t i = 0; i < e.firstItems.size(); ++i) {
-            EXPECT_EQ(m->items[i].id, e.firstItems[i].first) << e.menu << " item " << i;
-            if (m->items[i].id) {
-                EXPECT_STREQ(m->items[i].text, e.firstItems[i].second.c_str()) << e.menu;
-            }
-        }
-    }
-    EXPECT_EQ(findMenu("NOMENU"), nullptr);
+TEST(PopupMenu, GreyedItemsDismissalAndThePointsPosition) {
     // Paste is greyed in BARMENU1 and ALLTRKBARMENU1 only.
     const MenuDef* bar1 = findMenu("BARMENU1");
     const MenuDef* bar2 = findMenu("BARMENU2");
     ASSERT_TRUE(bar1 && bar2);
     EXPECT_TRUE(bar1->items[11].greyed);
-    EXPECT_STREQ(bar1->items[11].text, "Paste");
     EXPECT_FALSE(bar2->items[11].greyed);
-    EXPECT_STREQ(bar2->items[11].text, "Paste Bar");
+    EXPECT_EQ(findMenu("NOMENU"), nullptr);
 
     Harness h;
     h.app->ui.scrollX = 100;

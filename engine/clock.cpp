@@ -67,25 +67,44 @@ void tickOneMillisecond(AppState& app) {
     liveQueueStep(app);
 }
 
-// How early within the next millisecond the tick it yields is due.
-int32_t nextTickEarly(const AppState& app) {
-    const EngineState& e = app.engine;
-    if (e.extClockAlive.load(std::memory_order_relaxed) > 0 && e.playing.load(std::memory_order_relaxed)) return 0;
+// When the engine thread needs to call next: the slot that yields the next
+// tick and how early before that slot's boundary the tick is due; one slot
+// while anything else waits; a long idle pause while stopped with nothing
+// to do. (Inside the tick's reading section: reads the clock fields.)
+void planNextCall(AppState& app) {
+    EngineState& e = app.engine;
+    e.sleepSlots = 1;
+    e.nextTickEarlyUs = 0;
+    if (e.extClockAlive.load(std::memory_order_relaxed) > 0 && e.playing.load(std::memory_order_relaxed)) return;
     int32_t need = e.usPerTick - e.usAccumulator;
-    return need > 0 && need <= 1000 ? 1000 - need : 0;
+    int32_t slots = need <= 0 ? 1 : (need + 999) / 1000;
+    if (enginePendingWork(app)) {
+        if (slots == 1) e.nextTickEarlyUs = std::clamp(1000 - need, 0, 999);
+        return;
+    }
+    if (engineIdle(app)) {
+        e.sleepSlots = ENGINE_IDLE_SLOTS;
+        return;
+    }
+    e.sleepSlots = slots;
+    e.nextTickEarlyUs = std::clamp(slots * 1000 - need, 0, 999);
 }
 
 }  // namespace
 
-bool engineIdle(const AppState& app) {
+bool enginePendingWork(const AppState& app) {
     const EngineState& e = app.engine;
     auto empty = [](const MessageRing& q) {
         return q.writeCount.load(std::memory_order_acquire) == q.readCount.load(std::memory_order_relaxed);
     };
+    return e.engineCommand.load(std::memory_order_acquire) != 0 || e.longPort.load(std::memory_order_acquire) != 0 ||
+           !empty(e.outQueue) || !empty(e.thruQueue);
+}
+
+bool engineIdle(const AppState& app) {
+    const EngineState& e = app.engine;
     return !e.playing.load(std::memory_order_acquire) && e.countIn.state.load(std::memory_order_relaxed) == 0 &&
-           !e.waitingForKey.load(std::memory_order_relaxed) && e.engineCommand.load(std::memory_order_acquire) == 0 &&
-           e.longPort.load(std::memory_order_acquire) == 0 && empty(e.outQueue) && empty(e.thruQueue) &&
-           e.runningHigh == 0;
+           !e.waitingForKey.load(std::memory_order_relaxed) && e.runningHigh == 0 && !enginePendingWork(app);
 }
 
 void engineTimerCallback(AppState& app, uint32_t systemMs) {
@@ -108,14 +127,16 @@ void engineTimerCallback(AppState& app, uint32_t systemMs) {
 
 void engineTick(AppState& app, uint32_t now) {
     EngineState& e = app.engine;
+    bool entered = false;
     if (engineTickEnter(app.engineLock)) {
         uint32_t elapsed = now - e.lastTickClock;
         e.lastTickClock = now;
+        // A start plays from now: milliseconds that passed while stopped and
+        // not yet counted (the thread was pausing) are not played.
+        if (elapsed > 1 && e.resyncClock.load(std::memory_order_acquire)) elapsed = 1;
         for (uint32_t i = 0; i < elapsed; ++i) tickOneMillisecond(app);
-        e.nextTickEarlyUs = nextTickEarly(app);
         engineTickLeave(app.engineLock);
-    } else {
-        e.nextTickEarlyUs = 0;
+        entered = true;
     }
     // acquire: the window thread wrote the command's inputs before the word.
     uint32_t cmd = e.engineCommand.load(std::memory_order_acquire);
@@ -126,6 +147,14 @@ void engineTick(AppState& app, uint32_t now) {
     }
     sendPendingLong(app);
     drainOneQueued(app);
+    // Plan the next call from a consistent view of the clock fields; while
+    // the lock is held, come back in a millisecond.
+    e.sleepSlots = 1;
+    e.nextTickEarlyUs = 0;
+    if (entered && engineTickEnter(app.engineLock)) {
+        planNextCall(app);
+        engineTickLeave(app.engineLock);
+    }
 }
 
 bool clockStep(AppState& app) {

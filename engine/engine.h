@@ -89,6 +89,10 @@ void executeEngineCommand(AppState& app, uint32_t word);
 // (window) Empty the tick-to-window ring (a stop posted by the tick becomes
 // stopTransport). Returns the number of words taken.
 int pollEngine(AppState& app);
+// (window) The engine's part of the 16 ms display refresh: the cursor and
+// counters follow the position, activity lights and the external clock's
+// liveness count down.
+void engineDisplayRefresh(AppState& app);
 // (tick) Post a word to the window thread; false (and counted) when full.
 bool postToWindow(AppState& app, uint32_t word);
 // (window) Let the tick run for `ms` milliseconds (sleep, or advance the
@@ -109,6 +113,8 @@ inline void notifyEngine(AppState& app) {
 // queued message, sounding note, count-in or wait for a key. Recording adds
 // its own conditions here.
 bool engineIdle(const AppState& app);
+// True while a command, a long message or a queued message waits for the tick.
+bool enginePendingWork(const AppState& app);
 // True when a thread other than the caller may be running the tick.
 inline bool tickOnOtherThread(const AppState& app) {
     return app.engine.tickDriver.load(std::memory_order_acquire) == TICK_DRIVER_THREAD;
@@ -137,7 +143,9 @@ void sendClockMessage(AppState& app, uint8_t status, uint8_t d1, uint8_t d2);
 void queueMessage(AppState& app, uint32_t packed);
 void queueTrackMessage(AppState& app, int device, int channel, uint8_t status, uint8_t d1, uint8_t d2);
 // (input) MIDI thru: append to the thru queue; false (and counted) when full.
+// The input thread uses only these two, never the window thread's queue.
 bool queueThruMessage(AppState& app, uint32_t packed);
+bool queueThruTrackMessage(AppState& app, int device, int channel, uint8_t status, uint8_t d1, uint8_t d2);
 // (tick) Send at most one queued message; true when one went out.
 bool drainOneQueued(AppState& app);
 // (tick) Send a long message handed over by the window thread, if any.

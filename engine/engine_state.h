@@ -26,6 +26,9 @@ constexpr uint32_t OUT_QUEUE_SIZE = 256;
 constexpr uint32_t MONITOR_SIZE = 256;
 constexpr uint32_t TO_WINDOW_SIZE = 64;
 constexpr int LONG_MESSAGE_MAX = 64;
+// Longest pause of the engine thread while stopped and idle, in milliseconds:
+// well below the 101 ms drop rule, so the stopped clock keeps counting.
+constexpr int32_t ENGINE_IDLE_SLOTS = 20;
 
 // Engine command words (low byte; the argument sits in bits 8 and up).
 constexpr uint32_t CMD_ALL_NOTES_OFF = 1;
@@ -229,9 +232,11 @@ struct EngineState {
     std::atomic<uint32_t> wakeSeq{0};
     std::atomic<bool> engineSleeping{false};
     std::atomic<void (*)(std::atomic<uint32_t>*)> wakeHook{nullptr};
-    // Engine thread: how many microseconds before its millisecond slot the
-    // tick that the next call yields is due (0 when no tick is due then), so
-    // the thread can call in time for it.
+    // Engine thread: the next call is due `sleepSlots` milliseconds after the
+    // last one, `nextTickEarlyUs` microseconds before that slot's boundary
+    // (when the tick it yields is due then), so that notes go out at their
+    // own time. Longer pauses end early when `wakeSeq` moves.
+    int32_t sleepSlots = 1;
     int32_t nextTickEarlyUs = 0;
     // How the window thread waits for the tick: null = sleep; a simulated
     // clock installs a function that advances time by running ticks.

@@ -132,6 +132,11 @@ bool queueThruMessage(AppState& app, uint32_t packed) {
     return false;
 }
 
+bool queueThruTrackMessage(AppState& app, int device, int channel, uint8_t status, uint8_t d1, uint8_t d2) {
+    int port = outputPortFor(app, device);
+    return queueThruMessage(app, pack(channel, status, d1, d2) | uint32_t(port & 0xFF) << 24);
+}
+
 bool drainOneQueued(AppState& app) {
     EngineState& e = app.engine;
     uint32_t m = 0;

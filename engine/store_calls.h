@@ -19,9 +19,6 @@ void locateTick(AppState& app, Tick t);
 void locateBar(AppState& app, int32_t b);
 // Send every track's set-up messages (bank, program, mixer values).
 void sendAllTrackSetups(AppState& app);
-// Start the transport again in the given record mode after the store had to
-// stop it (a block grown while recording).
-void resumeTransport(AppState& app, bool wasPlaying, int32_t recordMode);
 // While running: remove notes of a track in a tick and note range from the
 // recording note buffer.
 void removeRecordedNotes(AppState& app, int track, Tick from, Tick to, int lowNote, int highNote);

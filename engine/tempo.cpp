@@ -29,6 +29,8 @@ void setTempo(AppState& app, int32_t us) {
     e.usRemainder = us % TICKS_PER_QUARTER;
     e.tickInQuarter = e.position.load(std::memory_order_relaxed) % TICKS_PER_QUARTER;
     e.usAccumulator = 0;
+    // The engine thread may be pausing until a tick planned at the old tempo.
+    notifyEngine(app);
 }
 
 int32_t sequenceTempo(const AppState& app) {

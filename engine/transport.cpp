@@ -98,6 +98,23 @@ int pollEngine(AppState& app) {
     return taken;
 }
 
+void engineDisplayRefresh(AppState& app) {
+    EngineState& e = app.engine;
+    int32_t pos = e.position.load(std::memory_order_relaxed);
+    if (pos != e.cursor) markDirty(app, DIRTY_COUNTER);
+    e.cursor = pos;
+    updateCounters(app, pos);
+    for (std::atomic<uint8_t>& a : e.trackActivity) {
+        uint8_t v = a.load(std::memory_order_relaxed);
+        // The tick may set 5 meanwhile: count down only what was read.
+        if (v > 0) a.compare_exchange_strong(v, uint8_t(v - 1), std::memory_order_relaxed);
+    }
+    int32_t alive = e.extClockAlive.load(std::memory_order_relaxed);
+    if (alive > 0 && e.extClockAlive.compare_exchange_strong(alive, alive - 1, std::memory_order_relaxed) &&
+        alive == 1)
+        markDirty(app, DIRTY_SEQ_ROW);
+}
+
 void resetRecordBuffers(AppState& app) { app.engine.tickCounter.store(0x80000000u, std::memory_order_relaxed); }
 
 void run(AppState& app) {
@@ -167,11 +184,6 @@ void stopTransport(AppState& app) {
     e.pendingStart.store(0, std::memory_order_relaxed);
     e.tickCounter.store(0x80000000u, std::memory_order_relaxed);
     markDirty(app, DIRTY_ALL);
-}
-
-void resumeTransport(AppState& app, bool wasPlaying, int32_t recordMode) {
-    app.engine.recordMode.store(recordMode, std::memory_order_relaxed);
-    if (wasPlaying) run(app);
 }
 
 void sendSongPosition(AppState& app) {

@@ -256,6 +256,30 @@ bool setDivision(SmfReadState& st, uint32_t division) {
     return true;
 }
 
+// Channel events of the first chunk of a file read chunk by chunk would sit
+// on track 0, which no screen shows and no save writes: they go to the first
+// track that no chunk filled, when there is one.
+void moveFirstChunkEvents(SmfReadState& st, Sequence& seq, int chunksRead, const bool* channels) {
+    const int target = std::max(chunksRead, 1);
+    if (target > USER_TRACKS) return;
+    bool any = false;
+    for (SeqEvent& e : st.events) {
+        if (e.track != 0) continue;
+        e.track = uint8_t(target);
+        any = true;
+    }
+    if (!any) return;
+    TrackRecord& tr = seq.tracks[target];
+    tr.used = 1;
+    tr.type = TRACK_TYPE_NOTE;
+    for (int ch = 0; ch < 16; ++ch) {
+        if (!channels[ch]) continue;
+        tr.channel = uint8_t(ch);
+        tr.type = ch == 9 ? TRACK_TYPE_DRUM : TRACK_TYPE_NOTE;
+        break;
+    }
+}
+
 int parseSmfBody(SmfReadState& st, const uint8_t* begin, const uint8_t* end, Sequence& seq) {
     const size_t size = size_t(end - begin);
     st.carry = 0;
@@ -296,6 +320,8 @@ int parseSmfBody(SmfReadState& st, const uint8_t* begin, const uint8_t* end, Seq
     if (int rc = readChunkEvents(st, seq)) return rc;
     st.longest = st.tick;
     size_t merged = st.events.size();
+    bool firstChunkChannels[16];
+    std::memcpy(firstChunkChannels, st.channelUsedChunk, sizeof firstChunkChannels);
 
     for (int k = 1; k < count; ++k) {
         if (next + 8 > size) break;  // the header promised more chunks than the file holds
@@ -328,6 +354,7 @@ int parseSmfBody(SmfReadState& st, const uint8_t* begin, const uint8_t* end, Seq
         merged = st.events.size();
         st.longest = std::max(st.longest, st.tick);
     }
+    if (st.byChunk && !st.ownFile) moveFirstChunkEvents(st, seq, count, firstChunkChannels);
     if (!st.byChunk) tracksFromChannels(st, seq);
     return 0;
 }

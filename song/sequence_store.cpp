@@ -140,7 +140,11 @@ void selectSequence(AppState& app, int slot) {
 
 void selectTrack(AppState& app, int track) {
     if (track == 0) return;
-    app.currentTrack = track;
+    {
+        // The tick reads the current track (solo, thru, recording).
+        EngineLockGuard lock(app.engineLock);
+        app.currentTrack = track;
+    }
     app.ui.stepTrack = track;
     if (track >= 1 && track <= USER_TRACKS) {
         uint32_t idx = app.settings.trackPadBase[track - 1];

@@ -14,6 +14,8 @@
 
 #include "app/cli/commands.h"
 #include "engine/engine.h"
+#include "files/file_common.h"
+#include "files/loader.h"
 #include "platform/midi/midi_ports.h"
 #include "platform/null/memory_ports.h"
 #include "platform/null/sim_clock.h"
@@ -52,10 +54,18 @@ int buildDemo(AppState& app) {
 
 // Load a file for playing into slot 1. This is the one place to point at the
 // MIDI file reader; until it is linked only the built-in sequence plays.
-int loadPlayFile(AppState& /*app*/, const char* path) {
-    std::fprintf(stderr, "qzseq-cli play: cannot read '%s': this build has no MIDI file reader yet (use --demo)\n",
-                 path);
-    return 1;
+int loadPlayFile(AppState& app, const char* path) {
+    const int kind = fileKindOf(path);
+    if (kind == FILE_KIND_NONE) {
+        std::fprintf(stderr, "qzseq-cli play: %s: not a .mid, .seq or .all file\n", path);
+        return 2;
+    }
+    // A package plays its first sequence.
+    if (int rc = loadFileByKind(app, path, kind, nullptr); rc != 0) {
+        std::fprintf(stderr, "%s\n", fileErrorText(rc));
+        return 1;
+    }
+    return 0;  // the reader leaves the new sequence selected
 }
 
 struct PlayOptions {

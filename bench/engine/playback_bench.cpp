@@ -4,7 +4,7 @@
 // same sequence on the simulated clock gives the expected messages and the
 // tick each belongs to.
 //
-// usage: qz_bench_playback [seconds stopped, default 10]
+// usage: qz_bench_playback [seconds stopped, default 10] [--no-rt]
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -87,7 +88,14 @@ double percentile(std::vector<double> v, double p) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int stoppedSeconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    int stoppedSeconds = 10;
+    bool wantRealtime = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-rt") == 0)
+            wantRealtime = false;
+        else
+            stoppedSeconds = std::atoi(argv[i]);
+    }
 
     // Expected messages and their ticks: the engine on the simulated clock.
     Capture expected;
@@ -118,6 +126,7 @@ int main(int argc, char** argv) {
     app->engine.out = MidiOutput{&got, captureShort, captureLong};
     app->engine.outPortCount = 1;
     EngineTimer timer;
+    timer.wantRealtime = wantRealtime;
     if (startEngineTimer(timer, *app) != 0) return 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     uint64_t cpu0 = engineTimerCpuNanos(timer);

@@ -1,12 +1,16 @@
 #include "platform/timer/engine_timer.h"
 
+#if defined(__linux__)
 #include <linux/futex.h>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
+#include <chrono>
 #include <system_error>
 
 #include "engine/engine.h"
@@ -16,9 +20,8 @@ namespace qz {
 namespace {
 
 constexpr long long NS_PER_MS = 1000000LL;
-// Longest sleep while the engine is idle: well below the 101 ms drop rule,
-// so the stopped clock keeps counting.
-constexpr long long IDLE_SLEEP_MS = 20;
+
+#if defined(__linux__)
 
 long long monotonicNanos() {
     timespec t{};
@@ -44,68 +47,107 @@ void futexWake(std::atomic<uint32_t>* word) {
 }
 
 // Sleep until `untilNs` or until the word changes from `seen`.
-void futexWait(std::atomic<uint32_t>* word, uint32_t seen, long long untilNs) {
+void waitForWork(std::atomic<uint32_t>* word, uint32_t seen, long long untilNs) {
     long long left = untilNs - monotonicNanos();
     if (left <= 0) return;
     timespec rel = toTimespec(left);
     syscall(SYS_futex, reinterpret_cast<uint32_t*>(word), FUTEX_WAIT_PRIVATE, seen, &rel, nullptr, 0);
 }
 
-// The engine's clock runs in millisecond slots counted from `base`. Each
-// slot calls the engine once with the slot's millisecond; the call is moved
-// earlier within its slot when the tick it yields is due before the slot
-// boundary, so notes go out at their own time rather than on the next
-// millisecond. A late wake-up moves on to the current slot (the engine then
-// catches up, or drops a gap of 101 ms or more).
-void timerThread(EngineTimer* timer, AppState* app) {
-    EngineState& e = app->engine;
-    timer->threadId.store(int32_t(syscall(SYS_gettid)), std::memory_order_relaxed);
-    // A real-time priority when the system grants it; plain scheduling otherwise.
+int32_t currentThreadId() { return int32_t(syscall(SYS_gettid)); }
+
+bool raisePriority() {
     sched_param sp{};
     sp.sched_priority = 80;
-    timer->realtime.store(pthread_setschedparam(pthread_self(), SCHED_FIFO, &sp) == 0, std::memory_order_relaxed);
+    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &sp) == 0;
+}
+
+constexpr auto WAKE_HOOK = futexWake;
+
+#else
+
+// Portable fallback: the standard clock and sleeps; a pause polls for work
+// every millisecond instead of being woken.
+long long monotonicNanos() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void sleepUntil(long long ns) {
+    std::this_thread::sleep_until(std::chrono::steady_clock::time_point(std::chrono::nanoseconds(ns)));
+}
+
+void waitForWork(std::atomic<uint32_t>* word, uint32_t seen, long long untilNs) {
+    while (word->load(std::memory_order_seq_cst) == seen && monotonicNanos() < untilNs)
+        sleepUntil(std::min(untilNs, monotonicNanos() + NS_PER_MS));
+}
+
+int32_t currentThreadId() { return 0; }
+
+bool raisePriority() { return false; }
+
+constexpr void (*WAKE_HOOK)(std::atomic<uint32_t>*) = nullptr;
+
+#endif
+
+// The engine's clock runs in millisecond slots counted from `base`. Each
+// call gives the engine its slot's millisecond. The engine says when it
+// needs the next call: the next slot while anything is pending, else the
+// slot of its next tick (or a long pause while stopped and idle), moved
+// earlier within that slot when the tick is due before the boundary, so
+// notes go out at their own time rather than on the next millisecond. A late
+// wake-up moves on to the current slot (the engine then catches up, or drops
+// a gap of 101 ms or more).
+void timerThread(EngineTimer* timer, AppState* app) {
+    EngineState& e = app->engine;
+    timer->threadId.store(currentThreadId(), std::memory_order_relaxed);
+    // A real-time priority when the system grants it; plain scheduling otherwise.
+    timer->realtime.store(timer->wantRealtime && raisePriority(), std::memory_order_relaxed);
     const long long base = monotonicNanos() / NS_PER_MS * NS_PER_MS;
     const uint32_t baseMs = uint32_t(base / NS_PER_MS);
     long long slot = 0;
     while (!timer->stop.load(std::memory_order_acquire)) {
-        if (engineIdle(*app)) {
+        long long target = slot + (e.sleepSlots > 1 ? e.sleepSlots : 1);
+        long long deadline = base + target * NS_PER_MS - 1000LL * e.nextTickEarlyUs;
+        if (target == slot + 1) {
+            sleepUntil(deadline);
+        } else {
+            // A longer pause: any new work ends it (seq_cst against notifyEngine).
             uint32_t seen = e.wakeSeq.load(std::memory_order_seq_cst);
             e.engineSleeping.store(true, std::memory_order_seq_cst);
-            if (engineIdle(*app) && !timer->stop.load(std::memory_order_acquire))
-                futexWait(&e.wakeSeq, seen, base + (slot + IDLE_SLEEP_MS) * NS_PER_MS);
+            if (!enginePendingWork(*app) && !timer->stop.load(std::memory_order_acquire))
+                waitForWork(&e.wakeSeq, seen, deadline);
             e.engineSleeping.store(false, std::memory_order_seq_cst);
-            long long now = (monotonicNanos() - base) / NS_PER_MS;
-            slot = now > slot ? now : slot + 1;
-        } else {
-            ++slot;
-            sleepUntil(base + slot * NS_PER_MS - 1000LL * e.nextTickEarlyUs);
-            long long now = (monotonicNanos() - base) / NS_PER_MS;
-            if (now > slot) slot = now;
+            long long nowNs = monotonicNanos();
+            if (nowNs < deadline) {
+                // Woken for new work: call for the current millisecond, or
+                // the next one when this one was already called.
+                target = (nowNs - base) / NS_PER_MS;
+                if (target <= slot) {
+                    target = slot + 1;
+                    sleepUntil(base + target * NS_PER_MS);
+                }
+            }
         }
+        slot = target;
+        long long now = (monotonicNanos() - base) / NS_PER_MS;
+        if (now > slot) slot = now;  // late: the engine catches up (or drops a long gap)
         engineTimerCallback(*app, baseMs + uint32_t(slot));
     }
 }
 
 }  // namespace
 
-uint32_t systemMillis() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return uint32_t((unsigned long long)t.tv_sec * 1000ULL + (unsigned long long)t.tv_nsec / 1000000ULL);
-}
+uint32_t systemMillis() { return uint32_t(monotonicNanos() / NS_PER_MS); }
 
-uint64_t systemMicros() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return uint64_t(t.tv_sec) * 1000000ULL + uint64_t(t.tv_nsec) / 1000ULL;
-}
+uint64_t systemMicros() { return uint64_t(monotonicNanos() / 1000); }
 
 int startEngineTimer(EngineTimer& timer, AppState& app) {
     if (timer.running) return 0;
     timer.stop.store(false, std::memory_order_relaxed);
     // The driver is set before the thread exists, so the window thread hands
     // every command over from now on.
-    app.engine.wakeHook.store(futexWake, std::memory_order_release);
+    app.engine.wakeHook.store(WAKE_HOOK, std::memory_order_release);
     app.engine.tickDriver.store(TICK_DRIVER_THREAD, std::memory_order_release);
     try {
         timer.thread = std::thread(timerThread, &timer, &app);
@@ -127,12 +169,17 @@ void stopEngineTimer(EngineTimer& timer, AppState& app) {
 }
 
 uint64_t engineTimerCpuNanos(EngineTimer& timer) {
+#if !defined(__linux__)
+    (void)timer;
+    return 0;
+#else
     if (!timer.running) return 0;
     clockid_t cid;
     if (pthread_getcpuclockid(timer.thread.native_handle(), &cid) != 0) return 0;
     timespec t{};
     if (clock_gettime(cid, &t) != 0) return 0;
     return uint64_t(t.tv_sec) * 1000000000ULL + uint64_t(t.tv_nsec);
+#endif
 }
 
 }  // namespace qz

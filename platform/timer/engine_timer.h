@@ -19,6 +19,8 @@ struct EngineTimer {
     // True when the thread got a real-time priority (written by it at start).
     std::atomic<bool> realtime{false};
     bool running = false;  // window thread
+    // Ask for a real-time priority (window thread, before the start).
+    bool wantRealtime = true;
 };
 
 // Monotonic system time in milliseconds (wraps after 49 days).

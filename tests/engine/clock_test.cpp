@@ -90,6 +90,32 @@ TEST_F(Clock, LocateClampsAndFollowsTempoEvents) {
     EXPECT_EQ(app.engine.position.load(), 0);
 }
 
+TEST_F(Clock, NoteSteppingFindsTheCurrentTracksNotes) {
+    note(100, 1, 60, 100, 10);
+    note(200, 2, 61, 100, 10);
+    note(300, 1, 62, 100, 10);
+    event(350, 1, ST_CONTROL, 7, 100);
+    locateTick(app, 0);
+    locateNextNote(app, 1);
+    EXPECT_EQ(app.engine.cursor, 100);
+    locateNextNote(app, 1);
+    EXPECT_EQ(app.engine.cursor, 300);  // track 2's note is passed over
+    locateNextNote(app, 1);
+    EXPECT_EQ(app.engine.position.load(), 3072);  // none left: the end
+    locatePreviousNote(app, 1);
+    EXPECT_EQ(app.engine.cursor, 300);
+    locatePreviousNote(app, 1);
+    EXPECT_EQ(app.engine.cursor, 100);
+    locatePreviousNote(app, 1);
+    EXPECT_EQ(app.engine.cursor, 0);
+    app.allTracks = true;
+    locateTick(app, 150);
+    locateNextNote(app, 1);
+    EXPECT_EQ(app.engine.cursor, 200);
+    locatePreviousNote(app, 7);
+    EXPECT_EQ(app.engine.cursor, 100);
+}
+
 TEST_F(Clock, GapsOf101MillisecondsOrMoreAreDropped) {
     uint32_t before = app.engine.msClock.load();
     engineTimerCallback(app, sim.systemMs + 100);
@@ -168,6 +194,12 @@ TEST_F(Clock, StartThenClockStartsFromTopAndHoldsWithoutClocks) {
     externalClockMessage(app, 0xF8, 0, 0);
     simAdvance(sim, 50);
     EXPECT_EQ(app.engine.position.load(), 8);
+    // Once the clock has gone quiet for ten refreshes the tempo runs the clock again.
+    for (int i = 0; i < 10; ++i) engineDisplayRefresh(app);
+    EXPECT_EQ(app.engine.extClockAlive.load(), 0);
+    simAdvance(sim, 50);
+    EXPECT_GT(app.engine.position.load(), 12);
+    EXPECT_EQ(app.engine.cursor, 8);
     externalClockMessage(app, 0xFC, 0, 0);
     EXPECT_FALSE(app.engine.playing.load());
 }

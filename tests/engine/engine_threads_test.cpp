@@ -93,31 +93,61 @@ TEST_F(ThreadedEngine, EndOfSequenceStopsThroughTheWindowRing) {
     EXPECT_EQ(app.engine.position.load(), app.lengthTicks);
 }
 
+// While stopped the thread pauses up to 20 ms at a time; the clock still
+// counts every millisecond and the stopped ticks still run.
+TEST_F(ThreadedEngine, StoppedClockKeepsCountingWhileTheThreadPauses) {
+    std::this_thread::sleep_for(50ms);
+    uint32_t ms0 = app.engine.msClock.load();
+    uint32_t ticks0 = app.engine.tickCounter.load();
+    auto w0 = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(600ms);
+    uint32_t ms1 = app.engine.msClock.load();
+    uint32_t ticks1 = app.engine.tickCounter.load();
+    auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - w0).count();
+    EXPECT_GE(int64_t(ms1 - ms0), wall - 60);
+    EXPECT_LE(int64_t(ms1 - ms0), wall + 5);
+    EXPECT_GE(ticks1 - ticks0, 100u);  // 600 ms at 120.0 is 115 ticks
+}
+
 TEST_F(ThreadedEngine, CommandsAndThruFromOtherThreadsAreNeitherLostNorOverwritten) {
     std::atomic<bool> done{false};
     uint32_t sent = 0;
     std::thread input([&] {
         while (!done.load(std::memory_order_relaxed)) {
-            queueThruMessage(app, 0x91u | (sent % 128) << 8 | 0x7F0000u);
+            queueThruTrackMessage(app, 0, 1, 0x90, uint8_t(sent % 128), 0x7F);
             ++sent;
             std::this_thread::sleep_for(200us);
         }
     });
     settingStore(app.settings.clickNote, 0);
-    for (uint32_t i = 0; i < 100; ++i) EXPECT_TRUE(postEngineCommand(app, (i % 128) << 8 | CMD_CLICK_ON));
+    settingStore(app.settings.resetMode[2], 1);
+    for (uint32_t i = 0; i < 100; ++i) {
+        EXPECT_TRUE(postEngineCommand(app, (i % 128) << 8 | CMD_CLICK_ON));
+        if (i == 50) resetAllPorts(app);  // long messages go through the tick too
+    }
     done = true;
     input.join();
-    std::this_thread::sleep_for(400ms);  // the thru queue drains at one per millisecond
+    // The thru queue drains at one message per millisecond.
+    auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (app.engine.thruQueue.readCount.load() != app.engine.thruQueue.writeCount.load() &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
     stopEngineTimer(timer, app);
 
-    uint32_t clicks = 0, thru = 0;
+    uint32_t clicks = 0, thru = 0, resets = 0;
     for (const MemoryPortEntry& e : ports.log) {
+        if (e.bytes[0] == 0xF0) {
+            EXPECT_EQ(e.port, int(resets));
+            EXPECT_EQ(e.length, resets == 2 ? 11 : 6);  // port 2 is a GS port
+            ++resets;
+        }
         if (e.bytes[0] == 0x99) {
             EXPECT_EQ(e.bytes[1], clicks++ % 128);
         }
         if (e.bytes[0] == 0x91 && e.bytes[2] == 0x7F) ++thru;
     }
     EXPECT_EQ(clicks, 100u);
+    EXPECT_EQ(resets, 4u);
     EXPECT_EQ(thru + app.engine.thruDropped.load(), sent);
 }
 

@@ -123,7 +123,7 @@ TEST(SmfReaderTracks, FormatZeroAndTwoChunksMapChannelsToTracks) {
 TEST(SmfReaderTracks, ManyChunksGoToTracksByChunk) {
     Fixture f;
     std::vector<Track> chunks(20);
-    chunks[0].ev(0, {0x90, 1, 1}).end();  // a channel event in the conductor: track 0
+    chunks[0].ev(0, {0x90, 1, 1}).end();  // no track left for the first chunk's events: track 0
     for (int k = 1; k < 20; ++k) chunks[size_t(k)].ev(uint32_t(k), {uint8_t(0x90 | (k % 16)), 60, 100}).end();
     chunks[1].body.clear();
     chunks[1].meta(0, 0x03, std::string("Ab\x01" "defghijklmnopqrstu", 20)).ev(1, {0x95, 60, 1}).ev(0, {0x94, 61, 1}).end();
@@ -142,6 +142,23 @@ TEST(SmfReaderTracks, ManyChunksGoToTracksByChunk) {
     for (int k = 2; k <= 16; ++k) EXPECT_EQ(perTrack[k], 1) << k;
     EXPECT_EQ(perTrack[17] + perTrack[18] + perTrack[19], 0);  // chunks after the seventeenth are not read
     for (int k = 1; k <= 16; ++k) EXPECT_EQ(s->tracks[k].used, 1) << k;
+}
+
+TEST(SmfReaderTracks, FirstChunkNotesGoToAFreeTrack) {
+    // Some writers keep a part in the first chunk of a multi-chunk file.
+    Fixture f;
+    std::vector<Track> chunks(4);
+    chunks[0].ev(0, {0x92, 50, 90}).ev(10, {0x82, 50, 0}).ev(0, {0xB2, 7, 80}).end();
+    for (int k = 1; k < 4; ++k) chunks[size_t(k)].ev(0, {uint8_t(0x90 | k), 60, 100}).ev(5, {uint8_t(0x80 | k), 60, 0}).end();
+    ASSERT_EQ(load(*f, smfFile(1, 96, chunks)), 0);
+    const Sequence* s = f.slot(1);
+    int perTrack[21] = {};
+    for (const SeqEvent& e : test::eventsOf(s)) ++perTrack[e.track];
+    EXPECT_EQ(perTrack[0], 0);
+    EXPECT_EQ(perTrack[4], 2);  // the note and the controller
+    EXPECT_EQ(s->tracks[4].used, 1);
+    EXPECT_EQ(s->tracks[4].channel, 2);
+    EXPECT_EQ(s->tracks[4].volume, 80);
 }
 
 TEST(SmfReaderModule, GsAndXgSysex) {

@@ -50,7 +50,7 @@ uint32_t stepPanel(AppState& app, uint32_t msg, uint32_t) {
     return 0;
 }
 
-uint32_t overlayPanel(AppState& app, uint32_t msg, uint32_t) {
+uint32_t fakeOverlay(AppState& app, uint32_t msg, uint32_t) {
     if (msg == PM_PROBE) return hitTest(app, nullptr, 0, 0, 200, 0, 50, 50) ? 0 : msg;
     note("OVL", msg);
     return 0;
@@ -124,7 +124,7 @@ TEST_F(Framework, NothingUnderThePointerIgnoresInput) {
 
 TEST_F(Framework, PressOutsideOverlayOnlyClosesIt) {
     app.ui.panels[PANEL_PADS] = panelWithElements;
-    app.ui.panels[PANEL_CHANGE_BARS] = overlayPanel;
+    app.ui.panels[PANEL_CHANGE_BARS] = fakeOverlay;
     setOverlay(app, OVERLAY_CHANGE_BARS);
     EXPECT_EQ(app.ui.focusPanel, PANEL_CHANGE_BARS);
     onMouseMove(app, 5, 5);  // over the pads, but only the overlay is probed

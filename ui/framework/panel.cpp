@@ -7,16 +7,6 @@ namespace qz {
 
 namespace {
 
-// Panel that owns each overlay mode (index = mode).
-uint32_t overlayPanel(uint32_t mode) {
-    switch (mode) {
-        case OVERLAY_SEQ_LIST: return PANEL_SEQ_LIST;
-        case OVERLAY_CHANGE_BARS: return PANEL_CHANGE_BARS;
-        case OVERLAY_CHORD: return PANEL_CHORD;
-        case OVERLAY_MIDI_TO_BUTTON: return PANEL_MIDI_TO_BUTTON;
-        default: return PANEL_NONE;
-    }
-}
 
 // Panel 10 answers a hit with 1; every other panel with 0.
 bool probeHit(AppState& app, uint32_t panel) {
@@ -52,6 +42,16 @@ void probePanels(AppState& app) {
 }  // namespace
 
 uint32_t noopHandler(AppState&, uint32_t msg, uint32_t) { return msg; }
+uint32_t overlayPanel(uint32_t mode) {
+    switch (mode) {
+        case OVERLAY_SEQ_LIST: return PANEL_SEQ_LIST;
+        case OVERLAY_CHANGE_BARS: return PANEL_CHANGE_BARS;
+        case OVERLAY_CHORD: return PANEL_CHORD;
+        case OVERLAY_MIDI_TO_BUTTON: return PANEL_MIDI_TO_BUTTON;
+        default: return PANEL_NONE;
+    }
+}
+
 
 uint32_t sendToPanel(AppState& app, uint32_t panel, uint32_t msg, uint32_t arg) {
     if (panel >= uint32_t(PANEL_COUNT) || !app.ui.panels[panel]) return msg;

@@ -66,6 +66,8 @@ constexpr uint32_t OVERLAY_MIDI_TO_BUTTON = 5;
 // code.
 uint32_t noopHandler(AppState& app, uint32_t msg, uint32_t arg);
 
+// Panel that owns an overlay mode, or PANEL_NONE.
+uint32_t overlayPanel(uint32_t mode);
 // Send a message to the focus panel; the code itself when there is none.
 uint32_t dispatch(AppState& app, uint32_t msg, uint32_t arg);
 // Send a message to panel `panel`; the code itself when it has no handler.

@@ -87,16 +87,6 @@ void drawDirtyPanels(AppState& app, uint32_t flags) {
     paint(DIRTY_OUT_MONITOR_LIST, PANEL_OUT_MONITOR);
 }
 
-// Panel of the open overlay, or PANEL_NONE.
-uint32_t overlayPanelOf(uint32_t mode) {
-    switch (mode) {
-        case OVERLAY_SEQ_LIST: return PANEL_SEQ_LIST;
-        case OVERLAY_CHANGE_BARS: return PANEL_CHANGE_BARS;
-        case OVERLAY_CHORD: return PANEL_CHORD;
-        case OVERLAY_MIDI_TO_BUTTON: return PANEL_MIDI_TO_BUTTON;
-        default: return PANEL_NONE;
-    }
-}
 
 // Output and input lamps of the 16 tracks beside the mixer.
 void drawActivityLamps(AppState& app) {
@@ -133,7 +123,7 @@ void repaint(AppState& app) {
     if (hooks.recomputeGridWindow) hooks.recomputeGridWindow(app);
     drawPositionCounter(app);
     drawDirtyPanels(app, flags);
-    if (const uint32_t overlay = overlayPanelOf(ui.overlayMode); overlay != PANEL_NONE)
+    if (const uint32_t overlay = overlayPanel(ui.overlayMode); overlay != PANEL_NONE)
         sendToPanel(app, overlay, PM_PAINT, 0);
     if (hooks.waitingForNote && hooks.waitingForNote(app)) {
         frameRect(dc, 524, 330, 200, 54, COL_WHITE);

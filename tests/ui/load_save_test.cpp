@@ -183,6 +183,25 @@ TEST(DropFailures, BrokenFilesLeaveNoSequenceAndSayNothing) {
     EXPECT_EQ(h.app->loader.loadFolder, dir.path.string());
 }
 
+TEST(DropFailures, ReplacingWithAnUnreadableFileKeepsWhatWasThere) {
+    TempDir dir;
+    writeFile(dir.file("Song.mid"), midiFile());
+    std::filesystem::create_directories(dir.path / "bad");
+    Bytes broken = midiFile();
+    broken[0] = 'X';
+    writeFile(dir.file("bad/song.mid"), broken);
+    writeFile(dir.file("bad/set.all"), Bytes(3000, 0x11));
+    Harness h;
+    onFilesDropped(*h, {dir.file("Song.mid")});
+    h.user.renameAnswers = {{REPLACE_ONE, ""}};
+    h.user.boxAnswers = {ANSWER_OK};
+    onFilesDropped(*h, {dir.file("bad/song.mid"), dir.file("bad/set.all")});
+    EXPECT_EQ(h.user.of("rename").size(), 1u);
+    EXPECT_EQ(h.user.of("box").size(), 1u);  // the package question, and OK
+    EXPECT_EQ(names(*h), std::vector<std::string>{"Song"});
+    EXPECT_EQ(h.app->slots[1]->eventCount, 1);
+}
+
 TEST(DropPackage, AsksBeforeReplacingEverything) {
     TempDir dir;
     writeFile(dir.file("set.ALL"), mpcPackage({"INTRO", "VERSE"}));

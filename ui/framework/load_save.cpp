@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "engine/store_calls.h"
@@ -45,12 +46,55 @@ int loadByExtension(AppState& app, const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+// A state of its own to load into when the load decides whether sequences
+// of the program are removed: they go only once the new ones have loaded,
+// so a file that cannot be read never costs the sequences it was to replace.
+struct ScratchLoad {
+    std::unique_ptr<AppState> state = std::make_unique<AppState>();
+    bool ready = false;
+    explicit ScratchLoad(const AppState& app) {
+        ready = initAppState(*state) == 0;
+        if (!ready) return;
+        state->settings = app.settings;  // the same defaults for new sequences
+        pointAtSequence(*state, 1);
+    }
+    ~ScratchLoad() { freeAppState(*state); }
+    ScratchLoad(const ScratchLoad&) = delete;
+    ScratchLoad& operator=(const ScratchLoad&) = delete;
+
+    // Move the loaded sequences into the first free slots of `app`. Returns
+    // the first slot used (0 when none), or -9 when the slots ran out.
+    int moveInto(AppState& app) {
+        int first = 0;
+        for (int s = 1; s <= MAX_SLOTS && state->slots[s]; ++s) {
+            const int slot = firstFreeSlot(app);
+            if (slot > MAX_SLOTS) return -ERR_ROOM_FULL;
+            installSequence(app, slot, state->slots[s]);
+            state->slots[s] = nullptr;
+            if (!first) first = slot;
+        }
+        return first;
+    }
+};
+
+bool listed(const std::vector<std::string>& names, const char* name) {
+    for (const std::string& n : names)
+        if (sameName(n.c_str(), name)) return true;
+    return false;
+}
+
+}  // namespace
+
 int loadWithNameCheck(AppState& app, const std::string& path, int kind) {
     LoaderState& l = app.loader;
+    // Names whose sequences the new one replaces.
+    std::vector<std::string> replaced;
     if (l.replaceAll) {
-        deleteSequenceNamed(app, l.proposedName);
+        if (findSlotByName(app, l.proposedName)) replaced.emplace_back(l.proposedName);
     } else {
-        while (findSlotByName(app, l.proposedName) != 0) {
+        while (findSlotByName(app, l.proposedName) != 0 && !listed(replaced, l.proposedName)) {
             l.conflictText = "<< Sequence name already exists >>";
             const UiPlatform& p = app.ui.platform;
             char typed[17];
@@ -61,7 +105,7 @@ int loadWithNameCheck(AppState& app, const std::string& path, int kind) {
             switch (answer) {
                 case REPLACE_ALL: l.replaceAll = true; [[fallthrough]];
                 case REPLACE_ONE:
-                    deleteSequenceNamed(app, l.proposedName);
+                    replaced.emplace_back(l.proposedName);
                     std::memcpy(l.proposedName, l.derivedName, sizeof l.proposedName);
                     break;
                 case REPLACE_RENAME:
@@ -77,18 +121,35 @@ int loadWithNameCheck(AppState& app, const std::string& path, int kind) {
             }
         }
     }
-    return loadFileByKind(app, path, kind, l.proposedName);
+    if (replaced.empty()) return loadFileByKind(app, path, kind, l.proposedName);
+    ScratchLoad scratch(app);
+    if (!scratch.ready) return ERR_NO_MEMORY;
+    if (int rc = loadFileByKind(*scratch.state, path, kind, l.proposedName)) return rc;
+    for (const std::string& name : replaced) deleteSequenceNamed(app, name.c_str());
+    const int slot = scratch.moveInto(app);
+    if (slot < 0) return -slot;
+    selectSequence(app, slot);
+    return 0;
 }
 
 int loadPackageWithQuestion(AppState& app, const std::string& path) {
-    if (anySequence(app)) {
-        if (askUser(app, "Load MPC Sequnces package file.", "[OK] Will replace All existing sequence !!",
-                    MB_OK_CANCEL, MB_ICON_NONE) != ANSWER_OK)
-            return ERR_CANCELLED;
-        deleteAllSequences(app);
+    if (!anySequence(app)) {
+        setCursorShape(app, CURSOR_BUSY);
+        return loadMpcPackage(app, path);
     }
+    if (askUser(app, "Load MPC Sequnces package file.", "[OK] Will replace All existing sequence !!",
+                MB_OK_CANCEL, MB_ICON_NONE) != ANSWER_OK)
+        return ERR_CANCELLED;
     setCursorShape(app, CURSOR_BUSY);
-    return loadMpcPackage(app, path);
+    // The sequences there are go only when the package could be read.
+    ScratchLoad scratch(app);
+    if (!scratch.ready) return ERR_NO_MEMORY;
+    const int rc = loadMpcPackage(*scratch.state, path);
+    if (!scratch.state->slots[1]) return rc != 0 ? rc : ERR_NOT_SEQUENCE;
+    deleteAllSequences(app);
+    scratch.moveInto(app);
+    selectSequence(app, 1);
+    return rc;
 }
 
 void onFilesDropped(AppState& app, const std::vector<std::string>& paths) {

@@ -112,6 +112,8 @@ TEST(QtDialogs, RefusalKeepsTheDialogOpenAndChecksResetFields) {
 }  // namespace qz
 
 int main(int argc, char** argv) {
+    // Test discovery runs this without the test's environment.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -251,26 +251,5 @@ TEST(PadMenu, TimingCorrectMovesOnlyThePadsNotes) {
     }
 }
 
-TEST(Notices, DrawnWhereAndHowLongTheyHold) {
-    Harness h;
-    showEditNotice(*h);
-    EXPECT_TRUE(h.pixelIs(360, 232, COL_BUTTON_OFF));  // title bar
-    EXPECT_TRUE(h.pixelIs(362, 252, COL_BUTTON_OFF));  // third frame
-    EXPECT_TRUE(h.pixelIs(363, 253, COL_WHITE));       // box
-    EXPECT_TRUE(h.pixelIs(656, 286, COL_WHITE));
-    EXPECT_TRUE(h.pixelIs(659, 289, COL_BUTTON_OFF));
-    showCopyNotice(*h, 3, 12);
-    EXPECT_TRUE(h.pixelIs(550, 42, COL_NOTE_ROW));
-    EXPECT_TRUE(h.pixelIs(552, 79, COL_NOTE_ROW));
-    EXPECT_TRUE(h.pixelIs(553, 45, COL_WHITE));
-    showNameExists(*h, 535, 230, "Song");
-    EXPECT_TRUE(h.pixelIs(535, 212, 212));
-    EXPECT_TRUE(h.pixelIs(535, 230, 212));
-    EXPECT_TRUE(h.pixelIs(536, 231, 211));
-    EXPECT_TRUE(h.pixelIs(538, 233, COL_WHITE));
-    EXPECT_EQ(h.user.waits, (std::vector<uint32_t>{500, 1000}));  // the banner is held by its caller
-    EXPECT_EQ(h.user.presents, 3);
-}
-
 }  // namespace
 }  // namespace qz

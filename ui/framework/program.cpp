@@ -1,5 +1,6 @@
 // Building the program's state in the order of the window's creation.
 #include "ui/framework/program.h"
+#include "ui/screens/screens.h"
 
 #include "engine/engine.h"
 #include "files/settings_file.h"
@@ -22,6 +23,7 @@ int initProgramState(AppState& app, bool readSettingsFile) {
     app.currentSlot = 1;
     pointAtSequence(app, 1);
     selectTrack(app, 1);
+    installScreens(app);
     return 0;
 }
 

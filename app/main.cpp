@@ -1,45 +1,111 @@
 // qzseq: the sequencer's window program. Start-up and shut-down in their
 // fixed order; everything in between is the screen framework's.
+#include "song/app_state.h"  // before Qt: the state has a field named `slots`
+
 #include <QApplication>
 #include <QDir>
 #include <QLockFile>
 #include <QMessageBox>
-#include <chrono>
 #include <memory>
+#include <string>
 
+#include "engine/engine.h"
+#include "platform/midi/midi_ports.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/text.h"
+#include "platform/timer/engine_timer.h"
 #include "song/sequence_store.h"
+#include "ui/framework/dialogs.h"
 #include "ui/framework/draw.h"
+#include "ui/framework/load_save.h"
 #include "ui/framework/panel.h"
+#include "ui/framework/program.h"
 #include "ui/framework/repaint.h"
 
 namespace {
 
 using namespace qz;
 
-// Milliseconds for the UI frame until the engine's clock drives it.
-uint32_t uiClockMs() {
-    static const auto start = std::chrono::steady_clock::now();
-    return uint32_t(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+// What the window program holds besides the state.
+struct Program {
+    std::unique_ptr<AppState> app = std::make_unique<AppState>();
+    std::unique_ptr<MidiPortSet> ports = std::make_unique<MidiPortSet>();
+    EngineTimer engineTimer;
+    bool portsOpen = false;
+    bool stateReady = false;
+};
+
+void onTimer(void* user) {
+    AppState& app = *static_cast<Program*>(user)->app;
+    uiTimer(app, app.engine.msClock.load(std::memory_order_acquire));
+    flushErrors(app);
 }
 
-void onTimer(void* user) { uiTimer(*static_cast<AppState*>(user), uiClockMs()); }
-
 void onMenu(void* user, int id) {
-    AppState& app = *static_cast<AppState*>(user);
+    AppState& app = *static_cast<Program*>(user)->app;
     switch (id) {
-        case 108: requestWindowClose(); return;
-        case 110: setOverlay(app, OVERLAY_MIDI_TO_BUTTON); break;
+        case 101:
+            stopTransport(app);
+            loadFileDialog(app);
+            break;
+        case 102:
+            stopTransport(app);
+            loadFolderDialog(app);
+            break;
+        case 104:
+            stopTransport(app);
+            saveSequenceDialog(app);
+            break;
+        case 108:
+            stopTransport(app);
+            requestWindowClose();
+            return;
+        case 110:
+            stopTransport(app);
+            setOverlay(app, OVERLAY_MIDI_TO_BUTTON);
+            break;
         default: break;
     }
     redrawAll(app);
 }
 
-bool onClose(void*) { return true; }
+void onDrop(void* user, const std::vector<std::string>& paths) {
+    onFilesDropped(*static_cast<Program*>(user)->app, paths);
+}
+
+bool onClose(void* user) { return closeRequested(*static_cast<Program*>(user)->app); }
 
 void presentHook(AppState&) { presentCanvas(); }
+
+void sendSetupsLater(void* user) { sendAllTrackSetups(*static_cast<Program*>(user)->app); }
+
+// Window creation after the canvas and the UI timer: ports, state, engine,
+// the first picture, the port resets and 50 ms later the track set-ups.
+void onCreated(void* user) {
+    Program& prog = *static_cast<Program*>(user);
+    AppState& app = *prog.app;
+    installQtUiPlatform(app);
+    app.ui.hooks.present = presentHook;
+    installFrameworkHooks(app);
+
+    std::string messages;
+    openMidiPorts(*prog.ports, "QZ-Sequencer", MidiInputSink{}, messages);
+    prog.portsOpen = true;
+    app.engine.out = midiPortsOutput(*prog.ports);
+    app.engine.outPortCount = prog.ports->outCount;
+
+    app.loader.programFolder = QCoreApplication::applicationDirPath().toStdString();
+    if (initProgramState(app, true) != 0) {
+        showError(app, ERR_NO_MEMORY);
+        return;
+    }
+    prog.stateReady = true;
+    startEngineTimer(prog.engineTimer, app);
+    firstPaint(app);
+    setCursorShape(app, CURSOR_ARROW);
+    resetAllPorts(app);
+    callLater(50, sendSetupsLater, &prog);
+}
 
 }  // namespace
 
@@ -55,30 +121,31 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    auto app = std::make_unique<AppState>();
+    Program prog;
+    AppState& app = *prog.app;
     int screenW = 0, screenH = 0;
     primaryScreenSize(screenW, screenH);
-    app->ui.canvasWidth = screenW >= 1736 ? screenW : 1735;
-    app->ui.canvasHeight = screenH >= 701 ? screenH : 700;
+    app.ui.canvasWidth = screenW >= 1736 ? screenW : 1735;
+    app.ui.canvasHeight = screenH >= 701 ? screenH : 700;
 
-    // Window creation, in order: canvas and text, then the state.
-    DrawContext& dc = app->ui.draw;
-    if (!initDrawContext(dc, app->ui.canvasWidth, app->ui.canvasHeight)) return 1;
+    DrawContext& dc = app.ui.draw;
+    if (!initDrawContext(dc, app.ui.canvasWidth, app.ui.canvasHeight)) return 1;
     installQtTextRenderer(dc);
-    if (initAppState(*app) != 0) return 1;
-    app->ui.hooks.present = presentHook;
-
-    fillCanvas(dc, COL_BACKGROUND);
-    redrawAll(*app);
 
     WindowHooks hooks;
-    hooks.user = app.get();
+    hooks.user = &prog;
+    hooks.created = onCreated;
     hooks.timer = onTimer;
     hooks.menu = onMenu;
+    hooks.drop = onDrop;
     hooks.closeRequested = onClose;
-    int rc = runMainWindow(*app, dc, hooks, std::min(screenW, 1735), std::min(screenH, 700));
+    const int rc = runMainWindow(app, dc, hooks, std::min(screenW, 1735), std::min(screenH, 700));
 
-    freeAppState(*app);
+    // Window destruction: the engine first, then the ports it sent to.
+    app.engine.closing.store(true, std::memory_order_release);
+    if (prog.engineTimer.running) stopEngineTimer(prog.engineTimer, app);
+    if (prog.portsOpen) closeMidiPorts(*prog.ports);
+    freeAppState(app);
     releaseDrawContext(dc);
-    return rc;
+    return prog.stateReady ? rc : 1;
 }

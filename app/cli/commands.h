@@ -10,6 +10,7 @@ int cmdDump(int argc, char** argv);
 int cmdConvert(int argc, char** argv);
 int cmdPlay(int argc, char** argv);
 int cmdPorts(int argc, char** argv);
+int cmdRender(int argc, char** argv);
 int cmdRecord(int argc, char** argv);
 
 }  // namespace qz::cli

@@ -1,6 +1,7 @@
 // The window on Qt. The canvas widget is exactly the canvas's size inside a
 // scroll area, so widget coordinates are canvas coordinates.
 #include "platform/qt/main_window.h"
+#include "platform/qt/window_access.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -54,6 +55,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override {
         QPoint pt = e->position().toPoint();
         onMouseMove(app_, clampX(pt.x()), clampY(pt.y()));
+        // The pointer's shape: the panel under it sets it (answer 0), else
+        // the arrow; near the client area's bottom edge the default stays.
+        if (!(e->buttons() & (Qt::LeftButton | Qt::RightButton)) &&
+            app_.ui.clientHeight - (app_.ui.mouseY - app_.ui.scrollY) >= 2 && dispatch(app_, PM_CURSOR, 0) != 0)
+            setCursor(Qt::ArrowCursor);
         update();
     }
     void mousePressEvent(QMouseEvent* e) override {
@@ -131,12 +137,17 @@ public:
         timer_ = new QTimer(this);
         timer_->setTimerType(Qt::PreciseTimer);
         connect(timer_, &QTimer::timeout, this, [this] {
+            // A modal box, dialog or menu runs its own loop on this thread;
+            // the frame waits for it instead of running inside it.
+            if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) return;
             if (hooks_.timer) hooks_.timer(hooks_.user);
         });
         timer_->start(2);
     }
 
     void present() { canvas_->update(); }
+    QWidget* canvas() { return canvas_; }
+    QWidget* clientArea() { return scroll_->viewport(); }
 
 protected:
     void closeEvent(QCloseEvent* e) override {
@@ -209,6 +220,7 @@ void primaryScreenSize(int& width, int& height) {
 int runMainWindow(AppState& app, DrawContext& dc, const WindowHooks& hooks, int width, int height) {
     MainWindow w(app, dc, hooks);
     theWindow = &w;
+    if (hooks.created) hooks.created(hooks.user);
     w.move(0, 0);
     w.resize(width, height);
     w.show();
@@ -224,5 +236,13 @@ void presentCanvas() {
 void requestWindowClose() {
     if (theWindow) theWindow->close();
 }
+
+void callLater(int ms, void (*fn)(void* user), void* user) {
+    QTimer::singleShot(ms, [fn, user] { fn(user); });
+}
+
+QWidget* mainWindowWidget() { return theWindow; }
+QWidget* canvasWidget() { return theWindow ? theWindow->canvas() : nullptr; }
+QWidget* clientAreaWidget() { return theWindow ? theWindow->clientArea() : nullptr; }
 
 }  // namespace qz

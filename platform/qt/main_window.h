@@ -21,6 +21,8 @@ struct WindowHooks {
     void (*menu)(void* user, int id) = nullptr;
     // Files and folders dropped on the window, in the order given.
     void (*drop)(void* user, const std::vector<std::string>& paths) = nullptr;
+    // The window and its UI timer exist (before the window is shown).
+    void (*created)(void* user) = nullptr;
     // The user asks to close; answer false to keep running.
     bool (*closeRequested)(void* user) = nullptr;
 };
@@ -38,5 +40,11 @@ int runMainWindow(AppState& app, DrawContext& dc, const WindowHooks& hooks, int 
 void presentCanvas();
 // Ask the window to close (the close question still runs).
 void requestWindowClose();
+// Call fn(user) once on the window thread after `ms` milliseconds of the
+// event loop.
+void callLater(int ms, void (*fn)(void* user), void* user);
+// Fill the screen framework's platform table with Qt's boxes, menus and
+// dialogs over the main window (ui_platform_qt.cpp).
+void installQtUiPlatform(AppState& app);
 
 }  // namespace qz

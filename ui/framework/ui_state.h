@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "ui/framework/draw.h"
+#include "ui/framework/ui_platform.h"
 
 namespace qz {
 
@@ -94,6 +95,11 @@ struct UiState {
     // The canvas and its text state (window thread).
     DrawContext draw;
     FrameHooks hooks;
+    // Message boxes, menus, dialogs and the pointer (window thread).
+    UiPlatform platform;
+    // The text of the open text dialog, 16 characters and a NUL, shared by
+    // every text dialog: PM_TEXT_GET fills it, PM_TEXT_SET hands it over.
+    char textBuffer[17] = {};
     // Frames the input indicator (shown while thru is off) still signals
     // input; set by the MIDI input thread, counted down by the window thread.
     std::atomic<uint8_t> inputIndicator{0};

@@ -1,0 +1,69 @@
+// `qzseq-cli render [FILE] OUT.png`: the program's whole screen, drawn as the
+// window draws it at start (with FILE loaded), written as a PNG. Text needs
+// the Qt renderer; without a display Qt runs on its offscreen platform.
+#include "song/app_state.h"  // before Qt: the state has a field named `slots`
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/cli/commands.h"
+#include "files/file_common.h"
+#include "files/loader.h"
+#include "song/sequence_store.h"
+#include "ui/framework/dialogs.h"
+#include "ui/framework/draw.h"
+#include "ui/framework/program.h"
+
+#if QZ_CLI_WITH_QT
+#include <QGuiApplication>
+
+#include "platform/qt/text.h"
+#endif
+
+namespace qz::cli {
+
+int cmdRender(int argc, char** argv) {
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: qzseq-cli render [FILE] OUT.png\n");
+        return 2;
+    }
+    const char* file = argc == 3 ? argv[1] : nullptr;
+    const char* out = argv[argc - 1];
+#if QZ_CLI_WITH_QT
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    char qtName[] = "qzseq-cli";
+    char* qtArgv[] = {qtName, nullptr};
+    QGuiApplication qapp(qtArgc, qtArgv);
+#endif
+    auto app = std::make_unique<AppState>();
+    DrawContext& dc = app->ui.draw;
+    if (!initDrawContext(dc, CANVAS_MIN_WIDTH, CANVAS_MIN_HEIGHT) || initProgramState(*app, false) != 0) {
+        std::fprintf(stderr, "qzseq-cli render: %s\n", errorText(ERR_NO_MEMORY));
+        return 1;
+    }
+#if QZ_CLI_WITH_QT
+    if (!installQtTextRenderer(dc)) std::fprintf(stderr, "qzseq-cli render: no fonts; the screen has no text\n");
+#else
+    std::fprintf(stderr, "qzseq-cli render: built without Qt; the screen has no text\n");
+#endif
+    int rc = 0;
+    if (file) {
+        const int kind = fileKindOf(file);
+        rc = kind == FILE_KIND_NONE ? ERR_NOT_SEQUENCE : loadFileByKind(*app, file, kind, nullptr);
+        if (rc != 0) std::fprintf(stderr, "qzseq-cli render: %s: %s\n", file, errorText(rc));
+    }
+    if (rc == 0) {
+        firstPaint(*app);
+        if (!writeCanvasPng(dc, out)) {
+            std::fprintf(stderr, "qzseq-cli render: %s: %s\n", out, errorText(ERR_FILE_SAVE));
+            rc = ERR_FILE_SAVE;
+        }
+    }
+    freeAppState(*app);
+    releaseDrawContext(dc);
+    return rc == 0 ? 0 : 1;
+}
+
+}  // namespace qz::cli

@@ -1,0 +1,255 @@
+// The velocity, duration and timing-correct dialogs with their checks, and
+// the track and pad menus that start them.
+#include <cstdio>
+#include <cstring>
+
+#include "engine/engine.h"
+#include "song/sequence_store.h"
+#include "ui/framework/dialogs.h"
+#include "ui/framework/repaint.h"
+
+namespace qz {
+
+namespace {
+
+// The field as a decimal number of at most `maxChars` digits (blanks around
+// it allowed); -1 when it holds anything else or nothing.
+int32_t fieldNumber(const FormDialog::Field& f) {
+    const char* s = f.text;
+    while (*s == ' ') ++s;
+    int32_t v = 0;
+    int digits = 0;
+    while (*s >= '0' && *s <= '9') {
+        if (++digits > f.maxChars) return -1;
+        v = v * 10 + (*s++ - '0');
+    }
+    while (*s == ' ') ++s;
+    return digits == 0 || *s ? -1 : v;
+}
+
+void setField(FormDialog::Field& f, int32_t v) { std::snprintf(f.text, sizeof f.text, "%d", int(v)); }
+
+// Radio order of the velocity and duration dialogs and the modes they set.
+constexpr uint32_t MODE_BY_BUTTON[4] = {EDIT_SET, EDIT_ADD, EDIT_SUB, EDIT_PERCENT};
+
+struct ValueDialog {
+    AppState* app;
+    int32_t* value;
+    int32_t limit;  // upper limit outside percent mode
+};
+
+void valueRadio(FormDialog& f, int group, int index) {
+    auto& d = *static_cast<ValueDialog*>(f.ctx);
+    if (group == 0 && index >= 0 && index < 4) d.app->noteEdit.editMode = MODE_BY_BUTTON[index];
+}
+
+// "Enter": 1..200 in percent mode, else 1..limit; out of range the field
+// shows the upper limit and the dialog stays open.
+bool valueEnter(FormDialog& f) {
+    auto& d = *static_cast<ValueDialog*>(f.ctx);
+    const int32_t max = d.app->noteEdit.editMode == EDIT_PERCENT ? 200 : d.limit;
+    const int32_t v = fieldNumber(f.fields[0]);
+    if (v < 1 || v > max) {
+        setField(f.fields[0], max);
+        return false;
+    }
+    *d.value = v;
+    return true;
+}
+
+int runValueDialog(AppState& app, const char* name, const char* title, int32_t& value, int32_t limit,
+                   int digits) {
+    const UiPlatform& p = app.ui.platform;
+    app.noteEdit.editMode = EDIT_SET;
+    if (!p.formDialog) return DIALOG_CLOSED;
+    ValueDialog d{&app, &value, limit};
+    FormDialog f;
+    f.name = name;
+    f.title = title;
+    f.titleLine = app.noteEdit.editTitle;
+    f.groupCount = 1;
+    f.groups[0] = {{"SET value.", "ADD value.", "SUB value.", "%   value."}, 4, 0};
+    f.fieldCount = 1;
+    f.fields[0].label = "Value:";
+    f.fields[0].maxChars = digits;
+    setField(f.fields[0], value);
+    f.ctx = &d;
+    f.onRadio = valueRadio;
+    f.onEnter = valueEnter;
+    const int r = p.formDialog(p.user, f);
+    return r == DIALOG_ENTER ? DIALOG_ENTER : r == DIALOG_CANCEL ? DIALOG_CANCEL : DIALOG_CLOSED;
+}
+
+// Grid buttons of EDIT_TC and their ticks (the triplets are 64, 32, 16).
+constexpr const char* TC_BUTTONS[7] = {"OFF", "1/8", "1/8-3", "1/16", "1/16-3", "1/32", "1/32-3"};
+constexpr int32_t TC_BUTTON_GRID[7] = {1, 48, 64, 24, 32, 12, 16};
+
+void timingRadio(FormDialog& f, int group, int index) {
+    NoteEditSettings& n = static_cast<AppState*>(f.ctx)->noteEdit;
+    if (group == 0 && index >= 0 && index < 7) n.editGrid = TC_BUTTON_GRID[index];
+    if (group == 1 && (index == 0 || index == 1)) n.editShiftEarlier = index == 0 ? 1 : 0;
+}
+
+// "Enter": strength 0..100, shift 0..48, swing 50..75, in this order; the
+// first failing field is reset and the dialog stays open.
+bool timingEnter(FormDialog& f) {
+    NoteEditSettings& n = static_cast<AppState*>(f.ctx)->noteEdit;
+    struct Check {
+        int32_t* value;
+        int32_t min, max, reset;
+    } checks[3] = {{&n.editStrength, 0, 100, 100}, {&n.editShift, 0, 48, 0}, {&n.editSwing, 50, 75, 50}};
+    for (int i = 0; i < 3; ++i) {
+        const int32_t v = fieldNumber(f.fields[i]);
+        if (v < checks[i].min || v > checks[i].max) {
+            setField(f.fields[i], checks[i].reset);
+            return false;
+        }
+        *checks[i].value = v;
+    }
+    return true;
+}
+
+}  // namespace
+
+int editVelocityDialog(AppState& app) {
+    return runValueDialog(app, "EDIT_VELOCITY", "Velocity", app.noteEdit.velocityValue, 127, 3);
+}
+
+int editDurationDialog(AppState& app) {
+    return runValueDialog(app, "EDIT_DURATION", "Duration", app.noteEdit.durationValue, MAX_DURATION, 4);
+}
+
+int editTimingDialog(AppState& app) {
+    const UiPlatform& p = app.ui.platform;
+    if (!p.formDialog) return DIALOG_CLOSED;
+    NoteEditSettings& n = app.noteEdit;
+    FormDialog f;
+    f.name = "EDIT_TC";
+    f.title = "Timing Correct";
+    f.titleLine = n.editTitle;
+    f.groupCount = 2;
+    f.groups[0].count = 7;
+    f.groups[0].checked = 3;  // "1/16" unless another grid was chosen before
+    for (int i = 0; i < 7; ++i) {
+        f.groups[0].labels[i] = TC_BUTTONS[i];
+        if (TC_BUTTON_GRID[i] == n.editGrid) f.groups[0].checked = i;
+    }
+    f.groups[1] = {{"Shift Earlier", "Shift Later"}, 2, n.editShiftEarlier ? 0 : 1};
+    f.fieldCount = 3;
+    f.fields[0].label = "Strength%";
+    f.fields[0].maxChars = 3;
+    setField(f.fields[0], n.editStrength);
+    f.fields[1].label = "Shift";
+    f.fields[1].maxChars = 2;
+    setField(f.fields[1], n.editShift);
+    f.fields[2].label = "Swing%";
+    f.fields[2].maxChars = 2;
+    setField(f.fields[2], n.editSwing);
+    f.ctx = &app;
+    f.onRadio = timingRadio;
+    f.onEnter = timingEnter;
+    const int r = p.formDialog(p.user, f);
+    return r == DIALOG_ENTER ? DIALOG_ENTER : r == DIALOG_CANCEL ? DIALOG_CANCEL : DIALOG_CLOSED;
+}
+
+bool runNoteEdit(AppState& app, uint32_t item, int track, int lowNote, int highNote, Tick fromTick, Tick toTick,
+                 const char* title) {
+    NoteEditSettings& n = app.noteEdit;
+    std::snprintf(n.editTitle, sizeof n.editTitle, "%s", title);
+    int r = DIALOG_CLOSED;
+    if (item == MENU_VELOCITY) r = editVelocityDialog(app);
+    if (item == MENU_DURATION) r = editDurationDialog(app);
+    if (item == MENU_TIMING) r = editTimingDialog(app);
+    if (r != DIALOG_ENTER) return false;
+    setCursorShape(app, CURSOR_BUSY);
+    if (ensureSequence(app) == 0 && snapshotForUndo(app) == 0) {
+        if (item == MENU_VELOCITY)
+            editVelocity(app, track, lowNote, highNote, fromTick, toTick, n.editMode, n.velocityValue);
+        if (item == MENU_DURATION)
+            editDuration(app, track, lowNote, highNote, fromTick, toTick, n.editMode, n.durationValue);
+        if (item == MENU_TIMING)
+            timingCorrect(app, track, lowNote, highNote, fromTick, toTick, n.editGrid,
+                          n.editShiftEarlier ? -n.editShift : n.editShift, n.editSwing, n.editStrength);
+    }
+    setCursorShape(app, CURSOR_ARROW);
+    flushErrors(app);
+    showEditNotice(app);
+    return true;
+}
+
+namespace {
+
+// A destructive edit of the current sequence, with its undo copy first.
+template <typename Edit>
+void withUndo(AppState& app, Edit edit) {
+    if (ensureSequence(app) == 0 && snapshotForUndo(app) == 0) edit();
+}
+
+const char* EDIT_KIND[3] = {"Velocity edit.", "Duration edit.", "Timing Correct."};
+
+}  // namespace
+
+uint32_t trackMenu(AppState& app) {
+    const int track = app.currentTrack;
+    if (track == TEMPO_TRACK) {
+        const uint32_t id = popupMenu(app, "TRACKTEMPOMENU");
+        if (id == MENU_ERASE) withUndo(app, [&] { eraseTrack(app, TEMPO_TRACK); });
+        flushErrors(app);
+        redrawAll(app);
+        return id;
+    }
+    const uint32_t id = popupMenu(app, "TRACKMENU");
+    char title[40];
+    switch (id) {
+        case MENU_ERASE: withUndo(app, [&] { eraseTrack(app, track); }); break;
+        case MENU_ERASE_ALL:
+            if (askUser(app, "Track", "Erase ALL tracks ?", MB_YES_NO_CANCEL, MB_ICON_QUESTION) == ANSWER_YES)
+                withUndo(app, [&] { eraseAllTracks(app); });
+            break;
+        case MENU_ERASE_CONTROL: withUndo(app, [&] { eraseTrackControllers(app, track, 0); }); break;
+        case MENU_ERASE_BEND: withUndo(app, [&] { eraseTrackBend(app, track); }); break;
+        case MENU_ERASE_PRESSURE: withUndo(app, [&] { eraseTrackPressure(app, track); }); break;
+        case MENU_COPY: copyTrack(app, track); break;
+        case MENU_PASTE: pasteTrack(app, track); break;
+        case MENU_VELOCITY:
+        case MENU_DURATION:
+        case MENU_TIMING:
+            std::snprintf(title, sizeof title, "Track %d %s", track, EDIT_KIND[id - MENU_VELOCITY]);
+            runNoteEdit(app, id, track, 0, 127, 0, app.lengthTicks, title);
+            break;
+        default: break;
+    }
+    flushErrors(app);
+    redrawAll(app);
+    return id;
+}
+
+uint32_t padMenu(AppState& app, int note) {
+    const int track = app.currentTrack;
+    const uint32_t id = popupMenu(app, "PADMENU");
+    char title[40];
+    switch (id) {
+        case MENU_ERASE: withUndo(app, [&] { erasePad(app, track, note); }); break;
+        case MENU_ERASE_ALL:
+            if (askUser(app, "Erase All Notes", "Erase ALL Notes events?", MB_YES_NO_CANCEL, MB_ICON_QUESTION) ==
+                ANSWER_YES)
+                withUndo(app, [&] { eraseAllPads(app, track); });
+            break;
+        case MENU_COPY: copyPad(app, track, note); break;
+        case MENU_PASTE:
+            if (ensureSequence(app) == 0) pastePad(app, track, note);
+            break;
+        case MENU_VELOCITY:
+        case MENU_DURATION:
+        case MENU_TIMING:
+            std::snprintf(title, sizeof title, "Note %d %s", note, EDIT_KIND[id - MENU_VELOCITY]);
+            runNoteEdit(app, id, track, note, note, 0, app.lengthTicks, title);
+            break;
+        default: break;
+    }
+    flushErrors(app);
+    redrawAll(app);
+    return id;
+}
+
+}  // namespace qz

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/engine_state.h"
+#include "engine/recording_state.h"
 #include "files/loader_state.h"
 #include "song/engine_lock.h"
 #include "song/persistent_settings.h"
@@ -134,6 +135,7 @@ struct AppState {
     int32_t newBars = 2;
 
     EngineState engine;
+    RecordState rec;  // MIDI input and recording
     UiState ui;
     LoaderState loader;  // folders and names of the loading front end (window thread)
 

@@ -131,9 +131,11 @@ void drawFieldElement(AppState& app, uint32_t i, bool hovered) {
     DrawContext& dc = app.ui.draw;
     const MetroFieldDef& f = METRO_FIELDS[i];
     uint32_t& word = app.settings.*f.field;
-    if (i == MF_DEVICE) {
-        // A port that has gone (fewer ports this run) falls back to the last one.
-        const int32_t last = std::max(app.engine.outPortCount - 1, 0);
+    if (i == MF_DEVICE && app.engine.outPortCount > 0) {
+        // A port that has gone (fewer ports this run) falls back to the last
+        // one. With no port at all the setting is kept: it would otherwise be
+        // lost for the next run with the ports back.
+        const int32_t last = app.engine.outPortCount - 1;
         if (int32_t(settingLoad(word)) > last) settingStore(word, uint32_t(last));
     }
     const int32_t v = int32_t(settingLoad(word));
@@ -183,6 +185,10 @@ uint32_t metronomePanel(AppState& app, uint32_t msg, uint32_t arg) {
         }
         return 0;
     }
+    case PM_MOVE:
+        // The element now under the pointer draws its highlight.
+        if (!(app.ui.hoverHandler == app.ui.prevHoverHandler)) markDirty(app, DIRTY_METRONOME);
+        return 0;
     case PM_STATIC:
         drawStatic(app);
         return 0;

@@ -187,6 +187,11 @@ uint32_t midiInPanel(AppState& app, uint32_t msg, uint32_t arg) {
         }
         probeRecordParams(app);
         return 1;
+    case PM_MOVE:
+        // The element now under the pointer draws its highlight.
+        if (!(app.ui.hoverHandler == app.ui.prevHoverHandler))
+            markDirty(app, app.ui.hoverHandler.proc == inFieldHandler ? DIRTY_REC_PARAMS : DIRTY_MIDI_IN);
+        return 0;
     case PM_STATIC:
         drawStatic(app);
         return 0;

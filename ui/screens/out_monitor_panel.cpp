@@ -146,6 +146,10 @@ uint32_t outMonitorPanel(AppState& app, uint32_t msg, uint32_t arg) {
         if (clockOutOn(app)) hitTest(app, outElementHandler, OE_CLOCK, 0, 1667, 23, 27, 15);
         hitTest(app, outElementHandler, OE_CLEAR, 0, 1520, 585, 178, 35);
         return 0;
+    case PM_MOVE:
+        // The element now under the pointer draws its highlight.
+        if (!(app.ui.hoverHandler == app.ui.prevHoverHandler)) markDirty(app, DIRTY_OUT_MONITOR);
+        return 0;
     case PM_STATIC:
         drawStatic(app);
         return 0;

@@ -129,7 +129,7 @@ void drawInMonitor(AppState& app) {
     fillRect(dc, 2, 177, 176, 100, COL_MONITOR_BG);
     uint32_t entries[INPUT_MONITOR_SIZE];
     const int count = inputMonitorEntries(app, entries);
-    selectFont(dc, FONT_ARIAL_14);
+    selectFont(dc, FONT_GUI);
     for (int k = 0; k < 8 && k < count; ++k) {
         const uint32_t packed = entries[count - 1 - k];
         if (packed == 0) continue;

@@ -38,7 +38,7 @@ void drawClockField(AppState& app, bool hovered) {
     DrawContext& dc = app.ui.draw;
     fillRect(dc, 1618, 21, 78, 18, COL_MONITOR_BAND);
     if (!clockOutOn(app)) return;
-    selectFont(dc, FONT_ARIAL_14);
+    selectFont(dc, FONT_GUI);
     drawText(dc, 1620, 23, "Clock F8", COL_PANEL_TEXT);
     drawField(dc, hovered, 1667, 23, 27, 15);
     const char* text = settingLoad(app.settings.showClockInMonitor) ? "YES" : "NO";
@@ -61,7 +61,7 @@ void drawList(AppState& app) {
     const uint32_t w = e.monitorWrite.load(std::memory_order_acquire);
     uint32_t available = std::min<uint32_t>(w - m.outClearedAt, MONITOR_SIZE);
     const uint32_t n = std::min<uint32_t>(available, OUT_LINES);
-    selectFont(dc, FONT_ARIAL_14);
+    selectFont(dc, FONT_GUI);
     for (uint32_t i = 0; i < n; ++i) {
         const uint32_t packed = e.monitor[(w - n + i) % MONITOR_SIZE].load(std::memory_order_relaxed);
         if (packed == 0) continue;
@@ -128,8 +128,10 @@ void drawStatic(AppState& app) {
     selectFont(dc, FONT_ARIAL_16);
     drawText(dc, 1557, 4, "MIDI out monitor", COL_PANEL_TEXT);
     hLine(dc, 1521, 20, 176, 1, COL_BEVEL_DARK);
-    selectFont(dc, FONT_ARIAL_14);
+    // The header's labels share their row with two fields: the narrow face.
+    selectFont(dc, FONT_GUI);
     drawText(dc, 1525, 23, "Display Ch.", COL_PANEL_TEXT);
+    selectFont(dc, FONT_ARIAL_14);
     hLine(dc, 1521, 40, 176, 1, COL_BEVEL_DARK);
     drawText(dc, 1523, 46, "Dev.Ch.", COL_PANEL_TEXT);
     drawText(dc, 1573, 46, "Status", COL_PANEL_TEXT);

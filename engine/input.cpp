@@ -329,6 +329,10 @@ void onMidiInput(AppState& app, int port, uint32_t packed) {
         return;
     }
     if (s >= 0xF0) {
+        // The MIDI-in panel shows which devices send a clock, whichever the
+        // clock is taken from.
+        if (s == 0xF8 && port >= 0 && port < MON_DEVICE_ROWS)
+            app.monitorPanels.clockActivity[port].store(MON_CLOCK_FRAMES, std::memory_order_relaxed);
         uint32_t clockPort = settingLoad(app.settings.clockInPort);
         if (clockPort == 0 || uint32_t(port + 1) != clockPort) return;
         if (s == 0xF2 || s == 0xFA || s == 0xFB || s == 0xFC) {

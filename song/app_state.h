@@ -14,6 +14,7 @@
 #include "song/persistent_settings.h"
 #include "song/records.h"
 #include "ui/framework/ui_state.h"
+#include "ui/screens/monitor_state.h"
 
 namespace qz {
 
@@ -137,6 +138,7 @@ struct AppState {
     EngineState engine;
     RecordState rec;  // MIDI input and recording
     UiState ui;
+    MonitorPanels monitorPanels;  // MIDI-in panel and both monitors
     LoaderState loader;  // folders and names of the loading front end (window thread)
 
     std::atomic<uint32_t> dirty{DIRTY_ALL};

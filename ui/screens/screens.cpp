@@ -5,7 +5,9 @@ namespace qz {
 
 void installScreens(AppState& app) {
     // One line per screen source, added with the source.
-    (void)app;
+    installMetronomePanel(app);
+    installMidiInPanel(app);
+    installOutMonitorPanel(app);
 }
 
 }  // namespace qz

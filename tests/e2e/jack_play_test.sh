@@ -20,7 +20,10 @@ if command -v chrt > /dev/null && chrt -f 50 true 2> /dev/null; then
   RT=(chrt -f 50)
 fi
 
-NAME=qz_e2e_$$
+# shellcheck source=jack_slots.sh
+. "$(dirname "$0")/jack_slots.sh"
+clear_stale_jack_registry
+NAME=qz_e2e_play
 export JACK_DEFAULT_SERVER=$NAME
 WORK=$(mktemp -d)
 JACKD_PID=

@@ -19,7 +19,10 @@ for p in python3 /usr/bin/python3; do
 done
 [ -n "$PY" ] || { echo "SKIP: python3-mido is not installed"; exit 77; }
 
-NAME=qz_rec_$$
+# shellcheck source=jack_slots.sh
+. "$(dirname "$0")/jack_slots.sh"
+clear_stale_jack_registry
+NAME=qz_e2e_rec
 export JACK_DEFAULT_SERVER=$NAME
 WORK=$(mktemp -d)
 JACKD_PID=

@@ -61,7 +61,10 @@ if [ "$MODE" = midi ]; then
       exit 77
     fi
   done
-  export JACK_DEFAULT_SERVER=qz_win_$$
+  # shellcheck source=jack_slots.sh
+  . "$(dirname "$0")/jack_slots.sh"
+  clear_stale_jack_registry
+  export JACK_DEFAULT_SERVER=qz_e2e_win
   jackd -n "$JACK_DEFAULT_SERVER" -r -d dummy -r 48000 -p 64 > "$WORK/jackd.log" 2>&1 &
   JACKD_PID=$!
   for _ in $(seq 300); do jack_lsp > /dev/null 2>&1 && break; sleep 0.1; done

@@ -84,6 +84,17 @@ struct UiState {
     bool stepEditView = false;
     bool trackMuteMode = false;
 
+    // Modes of the transport panel's buttons (window thread).
+    bool trackMuteSolo = false;   // SOLO sub-mode of track mute mode (else MUTE)
+    bool loopEdit = false;        // the pads' one-bar LOOP EDIT view
+    bool mouseRec = false;        // MOUSE REC: clicks in the grid write notes
+    bool savedAllTracks = false;  // ALL TRACKS as it was when track mute mode began
+    bool tapArmed = false;        // TAP TEMPO saw a first tap
+    uint32_t lastTap = 0;         // msClock of the last tap
+    // Transport buttons drawn pressed while the left button (or a mapped MIDI
+    // message) holds them, one bit per button.
+    uint32_t transportHeld = 0;
+
     // Pointer and window geometry in canvas coordinates.
     int32_t mouseX = 0, mouseY = 0;
     int32_t scrollX = 0, scrollY = 0;

@@ -5,7 +5,7 @@ namespace qz {
 
 void installScreens(AppState& app) {
     // One line per screen source, added with the source.
-    (void)app;
+    installTransportPanel(app);
 }
 
 }  // namespace qz

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <initializer_list>
 #include <utility>
 
 #include "engine/engine.h"
@@ -527,6 +528,18 @@ int32_t textColourOn(int32_t face) {
     return sum >= 0x180 ? COL_BLACK : COL_WHITE;
 }
 
+// The first of the fonts (largest first) in which every text fits the width;
+// the small interface font when none does. Selects it and returns its height.
+int32_t fitFont(DrawContext& dc, std::initializer_list<int32_t> fonts, int32_t width, const char* a,
+                const char* b = nullptr) {
+    for (int32_t f : fonts) {
+        selectFont(dc, f);
+        if (textWidth(dc, a) <= width && (!b || textWidth(dc, b) <= width)) return FONT_TABLE[size_t(f)].height;
+    }
+    selectFont(dc, FONT_GUI);
+    return FONT_TABLE[FONT_GUI].height;
+}
+
 void centredText(DrawContext& dc, int32_t x, int32_t w, int32_t y, const char* text, int32_t c) {
     drawText(dc, x + std::max(0, (w - textWidth(dc, text)) / 2), y, text, c);
 }
@@ -547,32 +560,35 @@ void paintButton(AppState& app, uint32_t id) {
         bevelButton(dc, b.momentary && held, b.x, b.y, b.w, b.h, face, COL_BEVEL_LIGHT, COL_BEVEL_DARK);
     }
     const int32_t shift = b.momentary && held ? 1 : 0;  // the face moves with the bevel
-    const int32_t arrowY = b.y + (b.h - 11) / 2 + shift;
-    if (b.arrow == ARROW_LEFT) drawGlyph(dc, b.x + 6 + shift, arrowY, GLYPH_LEFT_11, ink);
-    if (b.arrow == ARROW_RIGHT) drawGlyph(dc, b.x + b.w - 12 + shift, arrowY, GLYPH_RIGHT_11, ink);
+    const int32_t x = b.x + shift, y = b.y + shift;
+    const int32_t arrowY = y + (b.h - 11) / 2;
+    if (b.arrow == ARROW_LEFT) drawGlyph(dc, x + 5, arrowY, GLYPH_LEFT_11, ink);
+    if (b.arrow == ARROW_RIGHT) drawGlyph(dc, x + b.w - 12, arrowY, GLYPH_RIGHT_11, ink);
     if (!b.label1) return;
+    const int32_t room = b.w - 4;
     if (b.arrow == ARROW_RIGHT) {
         // The word of a locate pair sits across both halves, between the arrows.
         const ButtonDef& left = BUTTONS[id - 1];
-        selectFont(dc, FONT_ARIAL_14);
-        centredText(dc, left.x, b.x + b.w - left.x, b.y + 5, b.label1, ink);
+        const int32_t between = b.x + b.w - 13 - (left.x + 13);
+        const int32_t h = fitFont(dc, {FONT_ARIAL_14}, between, b.label1);
+        centredText(dc, left.x + 13, between, b.y + (b.h - h) / 2, b.label1, ink);
     } else if (b.h < 30) {
         // Upper row: one line.
-        selectFont(dc, FONT_ARIAL_16);
         char line[24] = {};
         const char* text = b.label1;
         if (b.label2) {
             std::snprintf(line, sizeof line, "%s %s", b.label1, b.label2);
             text = line;
         }
-        centredText(dc, b.x + shift, b.w, b.y + 4 + shift, text, ink);
+        const int32_t h = fitFont(dc, {FONT_ARIAL_16, FONT_ARIAL_14}, room, text);
+        centredText(dc, x, b.w, y + (b.h - h) / 2, text, ink);
     } else if (b.label2) {
-        selectFont(dc, FONT_ARIAL_14);
-        centredText(dc, b.x + shift, b.w, b.y + 3 + shift, b.label1, ink);
-        centredText(dc, b.x + shift, b.w, b.y + 17 + shift, b.label2, ink);
+        fitFont(dc, {FONT_ARIAL_14}, room, b.label1, b.label2);
+        centredText(dc, x, b.w, y + 3, b.label1, ink);
+        centredText(dc, x, b.w, y + 17, b.label2, ink);
     } else {
-        selectFont(dc, FONT_ARIAL_18);
-        centredText(dc, b.x + shift, b.w, b.y + 7 + shift, b.label1, ink);
+        const int32_t h = fitFont(dc, {FONT_ARIAL_18, FONT_ARIAL_16, FONT_ARIAL_14}, room, b.label1);
+        centredText(dc, x, b.w, y + (b.h - h) / 2, b.label1, ink);
     }
 }
 

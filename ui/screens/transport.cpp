@@ -145,6 +145,14 @@ void scrollViewOneBar(AppState& app) {
 
 // ---- Presses ---------------------------------------------------------------------
 
+// Every record mode off. Notes entered in STEP mode may still be open: they
+// are closed now, as every other way out of STEP mode does, instead of
+// getting whatever length the next stop gives them.
+void recordModesOff(AppState& app) {
+    if (recordMode(app) == 3) closeOpenNotes(app);
+    app.engine.recordMode.store(0, std::memory_order_relaxed);
+}
+
 // A tap 301..999 ms after the previous one sets the tempo to that beat.
 void tapTempo(AppState& app) {
     UiState& ui = app.ui;
@@ -244,7 +252,7 @@ void toggleTrackMuteMode(AppState& app) {
     ui.trackMuteMode = !ui.trackMuteMode;
     if (ui.trackMuteMode) {
         ui.savedAllTracks = app.allTracks;
-        app.engine.recordMode.store(0, std::memory_order_relaxed);
+        recordModesOff(app);
         app.allTracks = false;
         ui.stepEditView = false;
         ui.trackMuteSolo = false;
@@ -426,7 +434,7 @@ void press(AppState& app, uint32_t id) {
         case TRANSPORT_WAIT_FOR_KEY:
             e.waitForKey.store(!e.waitForKey.load(std::memory_order_relaxed), std::memory_order_relaxed);
             e.waitingForKey.store(false, std::memory_order_relaxed);
-            e.recordMode.store(0, std::memory_order_relaxed);
+            recordModesOff(app);
             break;
         case TRANSPORT_SOLO:
             if (ensureSequence(app) != 0) break;

@@ -43,8 +43,8 @@ enum TransportButton : uint32_t {
     TRANSPORT_BUTTON_COUNT
 };
 
-// Send a button its press (PM_LDOWN) or release (PM_LUP) as the mouse
-// would, and repaint everything.
+// (window thread) Send a button its press (PM_LDOWN) or release (PM_LUP) as
+// the mouse would, and repaint everything.
 void pressTransportButton(AppState& app, TransportButton button, bool down);
 // The same by MIDI-to-button number (1..30). False when the number is not a
 // button of this panel (the start and end buttons, the ALL TRACKS toggle).

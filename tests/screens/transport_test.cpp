@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
+#include "engine/recording.h"
 #include "tests/ui/harness.h"
 #include "ui/screens/transport_panel.h"
 
@@ -15,7 +16,8 @@ struct Point {
 // Points inside the buttons.
 constexpr Point TAP{250, 571}, WAIT_KEY{397, 571}, STEP_BACK{641, 571}, STEP_FWD{679, 571}, BAR_BACK{716, 571},
     BAR_FWD{754, 571}, ZOOM_IN{809, 571}, ZOOM_OUT{884, 571}, MUTE_MODE{1098, 571}, NOTE_ERASE{285, 602}, REC{359, 602},
-    OVER_DUB{434, 602}, STEP{509, 602}, STOP{584, 602}, PLAY{659, 602}, START{734, 602}, LOOP{809, 602}, UNDO{884, 602};
+    OVER_DUB{434, 602}, STEP{509, 602}, STOP{584, 602}, PLAY{659, 602}, START{734, 602}, LOOP{809, 602}, UNDO{884, 602},
+    NOTE_REPEAT{215, 602}, SUB_SOLO{1120, 602};
 
 struct TransportTest : ::testing::Test {
     test::Harness h;
@@ -214,18 +216,39 @@ TEST_F(TransportTest, TrackMuteModeZoomAndLoopEdit) {
     EXPECT_FALSE(e.loopOn.load());
     for (int i = 0; i < 6; ++i) click(ZOOM_OUT);
     EXPECT_EQ(app.settings.zoomLevel, 4u);
-    app.ui.loopEdit = true;
+    app.rec.loopEdit = true;
     click(LOOP);  // refused in LOOP EDIT
     EXPECT_FALSE(e.loopOn.load());
     click(ZOOM_OUT);  // leaves LOOP EDIT at two bars
-    EXPECT_FALSE(app.ui.loopEdit);
+    EXPECT_FALSE(app.rec.loopEdit);
     EXPECT_EQ(app.settings.zoomLevel, 1u);
+}
+
+TEST_F(TransportTest, NoteRepeatActsWhileHeldAndSoloSubModeReleasesHeldKeys) {
+    sequence(2);
+    settingStore(app.settings.tcIndex, 0);
+    h.move(NOTE_REPEAT.x, NOTE_REPEAT.y);
+    onLeftDown(app, NOTE_REPEAT.x, NOTE_REPEAT.y);
+    EXPECT_TRUE(app.rec.noteRepeatOn.load());
+    EXPECT_EQ(app.settings.tcIndex, 1u);  // timing correct was off: 1/8
+    onLeftUp(app);
+    EXPECT_FALSE(app.rec.noteRepeatOn.load());
+
+    app.rec.heldKeys[1].fetch_or(1u << (60 - 32));  // key 60 held
+    curTrackRec(app).channel = 9;
+    const uint32_t queued = e.outQueue.writeCount.load();
+    click(SUB_SOLO);
+    EXPECT_TRUE(app.rec.trackMuteSolo.load());
+    EXPECT_FALSE(keyHeld(app, 60));
+    ASSERT_EQ(e.outQueue.writeCount.load(), queued + 1);
+    EXPECT_EQ(e.outQueue.words[queued % OUT_QUEUE_SIZE] & 0xFFFFFFu, 0x003C99u);  // its note-off on channel 10
 }
 
 TEST_F(TransportTest, RepaintShowsLitPressedFlatAndHoveredButtons) {
     sequence(2);
     repaint(app);
     ASSERT_EQ(app.dirty.load(), 0u);
+    EXPECT_TRUE(h.pixelIs(UNDO.x, 597, COL_BUTTON_OFF));  // no undo copy yet
     click(WAIT_KEY);
     EXPECT_EQ(app.dirty.load() & 0xC030u, 0xC030u);
     click(REC);
@@ -248,7 +271,6 @@ TEST_F(TransportTest, RepaintShowsLitPressedFlatAndHoveredButtons) {
     repaint(app);
     EXPECT_TRUE(h.pixelIs(STOP.x, 586, COL_BEVEL_LIGHT));
     EXPECT_TRUE(h.pixelIs(NOTE_ERASE.x, 586, COL_BUTTON_OFF));  // flat: nothing to erase
-    EXPECT_TRUE(h.pixelIs(UNDO.x, 597, COL_BUTTON_OFF));
 
     // UNDO lights while an undo copy exists and refuses while playing.
     ASSERT_EQ(snapshotForUndo(app), 0);

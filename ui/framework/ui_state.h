@@ -87,9 +87,9 @@ struct UiState {
     bool stepEditView = false;
     bool trackMuteMode = false;
 
-    // Modes of the transport panel's buttons (window thread).
-    bool trackMuteSolo = false;   // SOLO sub-mode of track mute mode (else MUTE)
-    bool loopEdit = false;        // the pads' one-bar LOOP EDIT view
+    // Modes of the transport panel's buttons (window thread); LOOP EDIT and
+    // the SOLO sub-mode of track mute mode are `app.rec.loopEdit` and
+    // `app.rec.trackMuteSolo`, which the input thread reads.
     bool mouseRec = false;        // MOUSE REC: clicks in the grid write notes
     bool savedAllTracks = false;  // ALL TRACKS as it was when track mute mode began
     bool tapArmed = false;        // TAP TEMPO saw a first tap

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "engine/engine.h"
+#include "engine/recording.h"
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/panel.h"
@@ -83,26 +84,19 @@ bool recordingRuns(const AppState& app) {
     return m == 1 || m == 2;
 }
 bool loopOn(const AppState& app) { return app.engine.loopOn.load(std::memory_order_relaxed); }
-bool slotHasSequence(const AppState& app) { return app.slots[size_t(app.currentSlot)] != nullptr; }
-
-// NOTE ERASE may be held: a sequence exists and either the bar loop is on
-// with the cursor inside it, or the sequence Loop is on with fewer than 5 bars.
-bool noteEraseUsable(const AppState& app) {
-    if (!slotHasSequence(app) || !app.seq->exists) return false;
-    const EngineState& e = app.engine;
-    if (loopOn(app)) {
-        const int32_t start = e.loopStartBar * TICKS_PER_BAR;
-        return e.cursor >= start && e.cursor < start + e.loopBars * TICKS_PER_BAR;
-    }
-    return settingLoad(app.settings.seqLoop) != 0 && app.seq->bars < 5;
-}
+// The pads' LOOP EDIT view and track mute mode's SOLO sub-mode live with
+// the input side, which reads them on its own thread.
+bool loopEdit(const AppState& app) { return app.rec.loopEdit.load(std::memory_order_relaxed); }
+void setLoopEdit(AppState& app, bool on) { app.rec.loopEdit.store(on, std::memory_order_relaxed); }
+bool trackMuteSolo(const AppState& app) { return app.rec.trackMuteSolo.load(std::memory_order_relaxed); }
+void setTrackMuteSolo(AppState& app, bool on) { app.rec.trackMuteSolo.store(on, std::memory_order_relaxed); }
 
 // Is the button's press refused now (it then shows the no-entry pointer)?
 bool refused(const AppState& app, uint32_t id) {
     switch (id) {
         case TRANSPORT_MOUSE_REC: return app.allTracks;
         case TRANSPORT_TRACK_MUTE_MODE: return recordingRuns(app);
-        case TRANSPORT_LOOP: return app.ui.loopEdit || (app.allTracks && recordingRuns(app));
+        case TRANSPORT_LOOP: return loopEdit(app) || (app.allTracks && recordingRuns(app));
         case TRANSPORT_UNDO: return playing(app);
         default: return false;
     }
@@ -111,29 +105,28 @@ bool refused(const AppState& app, uint32_t id) {
 // Does the button show its lit colour?
 bool lit(const AppState& app, uint32_t id) {
     const UiState& ui = app.ui;
-    const uint32_t held = ui.transportHeld & (1u << id);
     switch (id) {
         case TRANSPORT_WAIT_FOR_KEY: return app.engine.waitForKey.load(std::memory_order_relaxed);
         case TRANSPORT_SOLO: return app.engine.soloMode.load(std::memory_order_relaxed) != 0;
         case TRANSPORT_MOUSE_REC: return ui.mouseRec;
         case TRANSPORT_TRACK_MUTE_MODE: return ui.trackMuteMode;
-        case TRANSPORT_NOTE_REPEAT: return held != 0;
-        case TRANSPORT_NOTE_ERASE: return held != 0;
+        case TRANSPORT_NOTE_REPEAT: return app.rec.noteRepeatOn.load(std::memory_order_relaxed);
+        case TRANSPORT_NOTE_ERASE: return app.rec.noteEraseHeld.load(std::memory_order_relaxed);
         case TRANSPORT_REC: return recordMode(app) == 1;
         case TRANSPORT_OVER_DUB: return recordMode(app) == 2;
         case TRANSPORT_STEP: return recordMode(app) == 3;
         case TRANSPORT_LOOP: return loopOn(app);
         case TRANSPORT_UNDO: return app.undoCopy != nullptr;
         case TRANSPORT_STEP_EDIT: return ui.stepEditView;
-        case TRANSPORT_SUB_SOLO: return ui.trackMuteMode && ui.trackMuteSolo;
-        case TRANSPORT_SUB_MUTE: return ui.trackMuteMode && !ui.trackMuteSolo;
+        case TRANSPORT_SUB_SOLO: return ui.trackMuteMode && trackMuteSolo(app);
+        case TRANSPORT_SUB_MUTE: return ui.trackMuteMode && !trackMuteSolo(app);
         default: return false;
     }
 }
 
 // Bars the event views show: one in LOOP EDIT, else 2^zoomLevel.
 int32_t visibleBars(const AppState& app) {
-    if (app.ui.loopEdit) return 1;
+    if (loopEdit(app)) return 1;
     return 1 << std::min<uint32_t>(app.settings.zoomLevel, 4);
 }
 
@@ -232,14 +225,14 @@ void barForward(AppState& app) {
 }
 
 void zoomIn(AppState& app) {
-    app.ui.loopEdit = false;
+    setLoopEdit(app, false);
     if (app.settings.zoomLevel > 0) --app.settings.zoomLevel;
     if (app.engine.loopBars > 1) app.engine.loopOn.store(false, std::memory_order_relaxed);
 }
 
 void zoomOut(AppState& app) {
-    if (app.ui.loopEdit) {
-        app.ui.loopEdit = false;
+    if (loopEdit(app)) {
+        setLoopEdit(app, false);
         app.settings.zoomLevel = 1;
     } else if (app.settings.zoomLevel < 4) {
         ++app.settings.zoomLevel;
@@ -255,37 +248,23 @@ void toggleTrackMuteMode(AppState& app) {
         recordModesOff(app);
         app.allTracks = false;
         ui.stepEditView = false;
-        ui.trackMuteSolo = false;
+        setTrackMuteSolo(app, false);
         app.engine.soloMode.store(0, std::memory_order_relaxed);
-        ui.loopEdit = false;
+        setLoopEdit(app, false);
     } else {
         app.allTracks = ui.savedAllTracks;
     }
     markDirty(app, DIRTY_ALL);
 }
 
-// NOTE REPEAT held or released. The repeat itself belongs to the input
-// side, which reads the held state from there.
-void noteRepeat(AppState& app, bool down) {
-    if (down) {
-        if (app.allTracks) return;
-        if (settingLoad(app.settings.tcIndex) == 0) {
-            settingStore(app.settings.tcIndex, 1);
-            markDirty(app, DIRTY_REC_PARAMS);
-        }
-        app.ui.transportHeld |= 1u << TRANSPORT_NOTE_REPEAT;
-    } else {
-        app.ui.transportHeld &= ~(1u << TRANSPORT_NOTE_REPEAT);
-    }
-}
-
-void noteErase(AppState& app, bool down) {
-    if (down) {
-        if (!noteEraseUsable(app)) return;
-        app.ui.transportHeld |= 1u << TRANSPORT_NOTE_ERASE;
-    } else {
-        app.ui.transportHeld &= ~(1u << TRANSPORT_NOTE_ERASE);
-    }
+// Every held key gets its note-off on the current track's port and channel,
+// and the held keys are forgotten, so that nothing keeps sounding when
+// solo takes the other tracks away.
+void releaseHeldKeys(AppState& app) {
+    const TrackRecord& tr = curTrackRec(app);
+    for (int n = 0; n < 128; ++n)
+        if (keyHeld(app, n)) queueTrackMessage(app, tr.device, tr.channel, 0x90, uint8_t(n), 0);
+    clearHeldKeys(app);
 }
 
 // REC (mode 1) and OVER DUB (mode 2).
@@ -337,7 +316,7 @@ void stopButton(AppState& app) {
     engineWait(app, 2);
     stopTransport(app);
     closeOpenNotes(app);
-    if (app.ui.loopEdit) locateBar(app, app.engine.loopStartBar);
+    if (loopEdit(app)) locateBar(app, app.engine.loopStartBar);
 }
 
 void playButton(AppState& app) {
@@ -364,7 +343,7 @@ void startButton(AppState& app) {
     EngineState& e = eng(app);
     if (ensureSequence(app) != 0) return;
     endStepMode(app);
-    if (!app.ui.loopEdit && !loopOn(app)) {
+    if (!loopEdit(app) && !loopOn(app)) {
         postEngineCommand(app, CMD_CLOCK_START);
         engineWait(app, 2);
         startFromTop(app);
@@ -402,7 +381,7 @@ void undoButton(AppState& app) {
         undo(app);
         markDirty(app, DIRTY_ALL);
     }
-    if (app.ui.loopEdit) {
+    if (loopEdit(app)) {
         e.loopStartBar = e.bar;
         e.loopOn.store(true, std::memory_order_relaxed);
         computeLoopPoints(app);
@@ -459,8 +438,8 @@ void press(AppState& app, uint32_t id) {
             ui.mouseRec = !ui.mouseRec;
             break;
         case TRANSPORT_TRACK_MUTE_MODE: toggleTrackMuteMode(app); break;
-        case TRANSPORT_NOTE_REPEAT: noteRepeat(app, true); break;
-        case TRANSPORT_NOTE_ERASE: noteErase(app, true); break;
+        case TRANSPORT_NOTE_REPEAT: pressNoteRepeat(app, true); break;
+        case TRANSPORT_NOTE_ERASE: pressNoteErase(app, true); break;
         case TRANSPORT_REC: recordButton(app, 1); break;
         case TRANSPORT_OVER_DUB: recordButton(app, 2); break;
         case TRANSPORT_STEP: stepRecordButton(app); break;
@@ -472,9 +451,12 @@ void press(AppState& app, uint32_t id) {
         case TRANSPORT_STEP_EDIT: stepEditButton(app); break;
         case TRANSPORT_MUTE_ALL: muteAll(app, true); break;
         case TRANSPORT_MUTE_CLR: muteAll(app, false); break;
-        case TRANSPORT_SUB_SOLO: ui.trackMuteSolo = true; break;
+        case TRANSPORT_SUB_SOLO:
+            setTrackMuteSolo(app, true);
+            releaseHeldKeys(app);
+            break;
         case TRANSPORT_SUB_MUTE:
-            ui.trackMuteSolo = false;
+            setTrackMuteSolo(app, false);
             e.soloMode.store(0, std::memory_order_relaxed);
             break;
         case TRANSPORT_PANIC: allNotesOffEverywhere(app); break;
@@ -483,8 +465,8 @@ void press(AppState& app, uint32_t id) {
 }
 
 void release(AppState& app, uint32_t id) {
-    if (id == TRANSPORT_NOTE_REPEAT) noteRepeat(app, false);
-    if (id == TRANSPORT_NOTE_ERASE) noteErase(app, false);
+    if (id == TRANSPORT_NOTE_REPEAT) pressNoteRepeat(app, false);
+    if (id == TRANSPORT_NOTE_ERASE) pressNoteErase(app, false);
 }
 
 // ---- Wheel -----------------------------------------------------------------------
@@ -495,7 +477,7 @@ void wheelBars(AppState& app, int32_t step) {
 }
 
 void wheelZoom(AppState& app, int32_t step) {
-    if (app.ui.loopEdit) return;
+    if (loopEdit(app)) return;
     int32_t z = int32_t(app.settings.zoomLevel);
     const int32_t before = z;
     stepValue(z, 0, 4, step);
@@ -559,7 +541,7 @@ void paintButton(AppState& app, uint32_t id) {
     const bool on = b.litColour != 0 && lit(app, id);
     const int32_t face = on ? b.litColour : COL_BUTTON_OFF;
     int32_t ink = textColourOn(face);
-    if (id == TRANSPORT_NOTE_ERASE && !noteEraseUsable(app)) {
+    if (id == TRANSPORT_NOTE_ERASE && !noteEraseAvailable(app)) {
         // Flat: no bevel, greyed label.
         frameRectCut(dc, b.x, b.y, b.w, b.h, COL_BEVEL_DARK);
         fillRect(dc, b.x + 1, b.y + 1, b.w - 2, b.h - 2, COL_BUTTON_OFF);

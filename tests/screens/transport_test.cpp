@@ -244,6 +244,30 @@ TEST_F(TransportTest, NoteRepeatActsWhileHeldAndSoloSubModeReleasesHeldKeys) {
     EXPECT_EQ(e.outQueue.words[queued % OUT_QUEUE_SIZE] & 0xFFFFFFu, 0x003C99u);  // its note-off on channel 10
 }
 
+TEST_F(TransportTest, KeysPlayedWhileNoteEraseIsHeldAreErasedByTheNextFrame) {
+    sequence(2);  // key 60 at 0 and 400 (1000 lies past the end); Loop ON
+    insertEvent(app, 200, 1, ST_NOTE, 62, 100, 24);
+    const int32_t before = eventCount(app);
+    uint32_t ms = 1000;
+    h.move(NOTE_ERASE.x, NOTE_ERASE.y);
+    onLeftDown(app, NOTE_ERASE.x, NOTE_ERASE.y);
+    EXPECT_TRUE(app.rec.noteEraseHeld.load());
+    app.rec.heldFlag[60] = 1;  // key 60 held on the keyboard
+    uiTimer(app, ms += 16);
+    EXPECT_EQ(eventCount(app), before - 2);
+    onLeftUp(app);
+    EXPECT_FALSE(app.rec.noteEraseHeld.load());
+
+    // Unusable without a loop: the press holds nothing and the frame erases nothing.
+    settingStore(app.settings.seqLoop, 0);
+    uiTimer(app, ms += 16);
+    EXPECT_TRUE(h.pixelIs(NOTE_ERASE.x, 586, COL_BUTTON_OFF));  // redrawn flat by the frame
+    h.leftClick(NOTE_ERASE.x, NOTE_ERASE.y);
+    app.rec.heldFlag[62] = 1;
+    uiTimer(app, ms += 16);
+    EXPECT_EQ(eventCount(app), before - 2);
+}
+
 TEST_F(TransportTest, RepaintShowsLitPressedFlatAndHoveredButtons) {
     sequence(2);
     repaint(app);

@@ -541,7 +541,8 @@ void paintButton(AppState& app, uint32_t id) {
     const bool on = b.litColour != 0 && lit(app, id);
     const int32_t face = on ? b.litColour : COL_BUTTON_OFF;
     int32_t ink = textColourOn(face);
-    if (id == TRANSPORT_NOTE_ERASE && !noteEraseAvailable(app)) {
+    if (id == TRANSPORT_NOTE_ERASE) app.ui.noteEraseShown = noteEraseAvailable(app);
+    if (id == TRANSPORT_NOTE_ERASE && !app.ui.noteEraseShown) {
         // Flat: no bevel, greyed label.
         frameRectCut(dc, b.x, b.y, b.w, b.h, COL_BEVEL_DARK);
         fillRect(dc, b.x + 1, b.y + 1, b.w - 2, b.h - 2, COL_BUTTON_OFF);
@@ -684,6 +685,20 @@ bool pressMappedTransportButton(AppState& app, int number, bool down) {
     return true;
 }
 
-void installTransportPanel(AppState& app) { app.ui.panels[PANEL_TRANSPORT] = transportPanel; }
+namespace {
+
+// Every UI frame: the keys played while NOTE ERASE is held are erased, and
+// NOTE ERASE is redrawn when the position moves into or out of the loop.
+void transportFrameWork(AppState& app) {
+    noteEraseFrame(app);
+    if (noteEraseAvailable(app) != app.ui.noteEraseShown) markDirty(app, DIRTY_TRANSPORT);
+}
+
+}  // namespace
+
+void installTransportPanel(AppState& app) {
+    app.ui.panels[PANEL_TRANSPORT] = transportPanel;
+    app.ui.hooks.transportFrameWork = transportFrameWork;
+}
 
 }  // namespace qz

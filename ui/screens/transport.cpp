@@ -274,6 +274,9 @@ void recordButton(AppState& app, int32_t m) {
     if (m == 1 && recordMode(app) == 2) return;
     if (app.allTracks) e.loopOn.store(false, std::memory_order_relaxed);
     app.ui.trackMuteMode = false;
+    // The ALL TRACKS open-note table is emptied by the start below; while the
+    // transport runs it still points at notes held in the recording, which
+    // would otherwise never be closed.
     if (recordMode(app) != m) {
         if (recordMode(app) == 3) closeOpenNotes(app);
         if (app.allTracks) settingStore(app.settings.seqLoop, 0);

@@ -397,6 +397,7 @@ void publishInputState(AppState& app) {
     r.inCurrentTrack.store(app.currentTrack, std::memory_order_relaxed);
     r.inAllTracks.store(app.allTracks, std::memory_order_relaxed);
     r.inTrackMuteMode.store(app.ui.trackMuteMode, std::memory_order_relaxed);
+    r.inLengthTicks.store(app.lengthTicks, std::memory_order_relaxed);
     if (!app.seq) return;
     r.inSequenceExists.store(app.seq->exists != 0, std::memory_order_relaxed);
     for (int t = 1; t <= USER_TRACKS; ++t) {

@@ -133,16 +133,18 @@ void liveChordOff(AppState& app, int track, int note, int slot) {
 void recordChordOn(AppState& app, Tick t, int track, int note, int velocity, uint32_t duration, int slot,
                    int strum) {
     if (track < 1 || track > USER_TRACKS) return;
-    if (app.engine.position.load(std::memory_order_relaxed) >= app.lengthTicks) return;
+    bool input = calledFromInput();
+    // The input thread knows the length only as published by the window thread.
+    Tick length = input ? app.rec.inLengthTicks.load(std::memory_order_relaxed) : app.lengthTicks;
+    if (app.engine.position.load(std::memory_order_relaxed) >= length) return;
     int notes[7], delays[7];
     int n = chordNotes(app, note, slot, strum, notes, delays);
     uint8_t v = uint8_t(std::clamp(velocity, 1, 127));
     duration = std::min<uint32_t>(duration, MAX_DURATION);
     bool running = recordingWhileRunning(app);
-    bool input = calledFromInput();
     for (int i = 0; i < n; ++i) {
         Tick at = t + delays[i];
-        if (at < 0 || at >= app.lengthTicks) continue;
+        if (at < 0 || at >= length) continue;
         uint32_t value = duration != 0 ? duration : app.engine.tickCounter.load(std::memory_order_relaxed);
         SeqEvent e{at, uint8_t(track), ST_NOTE, uint8_t(notes[i]), v, value, REC_AT_TIME};
         if (input) {

@@ -151,6 +151,7 @@ struct RecordState {
     std::atomic<bool> inAllTracks{false};
     std::atomic<bool> inTrackMuteMode{false};
     std::atomic<bool> inSequenceExists{false};
+    std::atomic<int32_t> inLengthTicks{2 * TICKS_PER_BAR};
     std::atomic<uint32_t> route[17] = {};
     // Tracks to mark used (bit t; input thread ORs, window thread takes).
     std::atomic<uint32_t> usedPending{0};

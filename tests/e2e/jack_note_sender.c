@@ -2,9 +2,11 @@
  * ("out") that plays a schedule of notes into the program's input, and a
  * MIDI input port ("in") that hears the program's output. The schedule
  * starts at the first metronome click it hears (status 0x99), so its notes
- * fall on known ticks of the recording: 250 frames a tick at 120.0 beats per
- * minute and 48 kHz. Everything heard is printed at the end as
- * "<frames since the click> <hex bytes>".
+ * fall on known ticks of the recording: 5208.3 microseconds a tick at 120.0
+ * beats per minute. The schedule follows JACK's microsecond clock (the
+ * system clock), not its frame count: a dummy server on a busy machine runs
+ * its frames slower than real time, the program's engine does not.
+ * Everything heard is printed at the end as "<us since the click> <hex bytes>".
  *
  * usage: jack_note_sender TICK:NOTE:VELOCITY:LENGTH ...  (ends on SIGTERM) */
 #include <jack/jack.h>
@@ -18,10 +20,10 @@
 
 #define MAX_NOTES 64
 #define MAX_HEARD 4096
-#define FRAMES_PER_TICK 250
+#define US_PER_QUARTER 500000
 
 struct Msg {
-    long long frame; /* since the click */
+    long long at; /* heard: microseconds since the click; planned: tick */
     unsigned char bytes[3];
     int length;
 };
@@ -34,7 +36,8 @@ static int planCount;
 static int planNext;
 static struct Msg heard[MAX_HEARD];
 static atomic_int heardCount;
-static long long clickFrame = -1; /* absolute frame of the first click */
+static jack_time_t clickTime; /* JACK microseconds of the first click */
+static int clicked;
 static volatile sig_atomic_t stopFlag;
 
 static void onSignal(int sig) {
@@ -44,7 +47,7 @@ static void onSignal(int sig) {
 
 static int process(jack_nframes_t nframes, void* arg) {
     (void)arg;
-    jack_nframes_t base = jack_last_frame_time(client);
+    jack_time_t now = jack_get_time();
     void* in = jack_port_get_buffer(inPort, nframes);
     void* out = jack_port_get_buffer(outPort, nframes);
     jack_midi_clear_buffer(out);
@@ -52,30 +55,32 @@ static int process(jack_nframes_t nframes, void* arg) {
     for (jack_nframes_t i = 0; i < n; ++i) {
         jack_midi_event_t ev;
         if (jack_midi_event_get(&ev, in, i) != 0 || ev.size == 0) continue;
-        long long at = (long long)base + ev.time;
-        if (clickFrame < 0 && ev.size == 3 && ev.buffer[0] == 0x99 && ev.buffer[2] != 0) clickFrame = at;
+        if (!clicked && ev.size == 3 && ev.buffer[0] == 0x99 && ev.buffer[2] != 0) {
+            clicked = 1;
+            clickTime = now;
+        }
         int k = atomic_load_explicit(&heardCount, memory_order_relaxed);
-        if (k < MAX_HEARD && clickFrame >= 0) {
-            heard[k].frame = at - clickFrame;
+        if (k < MAX_HEARD && clicked) {
+            heard[k].at = (long long)(now - clickTime);
             heard[k].length = ev.size < 3 ? (int)ev.size : 3;
             memcpy(heard[k].bytes, ev.buffer, (size_t)heard[k].length);
             atomic_store_explicit(&heardCount, k + 1, memory_order_release);
         }
     }
-    if (clickFrame < 0) return 0;
+    if (!clicked) return 0;
+    /* Everything due before the middle of this period goes out now. */
+    jack_time_t half = (jack_time_t)nframes * 500000u / jack_get_sample_rate(client);
     while (planNext < planCount) {
-        long long due = clickFrame + plan[planNext].frame;
-        long long offset = due - (long long)base;
-        if (offset >= (long long)nframes) break;
-        if (offset < 0) offset = 0;
-        jack_midi_event_write(out, (jack_nframes_t)offset, plan[planNext].bytes, 3);
+        jack_time_t due = clickTime + (jack_time_t)(plan[planNext].at * US_PER_QUARTER / 96);
+        if (due > now + half) break;
+        jack_midi_event_write(out, 0, plan[planNext].bytes, 3);
         ++planNext;
     }
     return 0;
 }
 
 static int byFrame(const void* a, const void* b) {
-    long long x = ((const struct Msg*)a)->frame, y = ((const struct Msg*)b)->frame;
+    long long x = ((const struct Msg*)a)->at, y = ((const struct Msg*)b)->at;
     return x < y ? -1 : x > y;
 }
 
@@ -86,8 +91,8 @@ int main(int argc, char** argv) {
             fprintf(stderr, "bad schedule entry '%s'\n", argv[i]);
             return 2;
         }
-        plan[planCount++] = (struct Msg){(long long)tick * FRAMES_PER_TICK, {0x90, note, velocity}, 3};
-        plan[planCount++] = (struct Msg){(long long)(tick + length) * FRAMES_PER_TICK, {0x80, note, 0}, 3};
+        plan[planCount++] = (struct Msg){tick, {0x90, note, velocity}, 3};
+        plan[planCount++] = (struct Msg){tick + length, {0x80, note, 0}, 3};
     }
     qsort(plan, (size_t)planCount, sizeof plan[0], byFrame);
     signal(SIGTERM, onSignal);
@@ -97,7 +102,6 @@ int main(int argc, char** argv) {
         fprintf(stderr, "no JACK server\n");
         return 1;
     }
-    if (jack_get_sample_rate(client) != 48000) fprintf(stderr, "warning: the tick timing assumes 48 kHz\n");
     outPort = jack_port_register(client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     inPort = jack_port_register(client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     if (!outPort || !inPort || jack_set_process_callback(client, process, NULL) != 0 || jack_activate(client) != 0) {
@@ -108,7 +112,7 @@ int main(int argc, char** argv) {
     jack_deactivate(client);
     int k = atomic_load_explicit(&heardCount, memory_order_acquire);
     for (int i = 0; i < k; ++i) {
-        printf("%lld", heard[i].frame);
+        printf("%lld", heard[i].at);
         for (int b = 0; b < heard[i].length; ++b) printf(" %02X", heard[i].bytes[b]);
         printf("\n");
     }

@@ -143,10 +143,6 @@ TEST_F(TransportTest, LoopAndBarButtons) {
     EXPECT_EQ(pos(), 3 * 384);
     wheel(BAR_BACK, true);  // a step towards the user: one bar on
     EXPECT_EQ(pos(), 4 * 384);
-    onMiddleDown(app);
-    wheel(START, false);  // ten bars back, held at bar 0
-    onMiddleUp(app);
-    EXPECT_EQ(pos(), 0);
 }
 
 TEST_F(TransportTest, StepButtonsFollowTheGridAndLocateButtonsRepeatWhileHeld) {
@@ -224,16 +220,8 @@ TEST_F(TransportTest, TrackMuteModeZoomAndLoopEdit) {
     EXPECT_EQ(app.settings.zoomLevel, 1u);
 }
 
-TEST_F(TransportTest, NoteRepeatActsWhileHeldAndSoloSubModeReleasesHeldKeys) {
+TEST_F(TransportTest, SoloSubModeReleasesTheHeldKeys) {
     sequence(2);
-    settingStore(app.settings.tcIndex, 0);
-    h.move(NOTE_REPEAT.x, NOTE_REPEAT.y);
-    onLeftDown(app, NOTE_REPEAT.x, NOTE_REPEAT.y);
-    EXPECT_TRUE(app.rec.noteRepeatOn.load());
-    EXPECT_EQ(app.settings.tcIndex, 1u);  // timing correct was off: 1/8
-    onLeftUp(app);
-    EXPECT_FALSE(app.rec.noteRepeatOn.load());
-
     app.rec.heldKeys[1].fetch_or(1u << (60 - 32));  // key 60 held
     curTrackRec(app).channel = 9;
     const uint32_t queued = e.outQueue.writeCount.load();
@@ -324,7 +312,7 @@ TEST_F(TransportTest, MappedMessagesPressTheButtonsByNumber) {
     EXPECT_TRUE(pressMappedTransportButton(app, 8, false));
     EXPECT_TRUE(isPlaying());
     EXPECT_EQ(app.dirty.load(), DIRTY_ALL);
-    EXPECT_TRUE(pressMappedTransportButton(app, 7, true));  // STOP, held until released
+    EXPECT_TRUE(pressMappedTransportButton(app, 7, true));  // STOP, drawn pressed until released
     EXPECT_FALSE(isPlaying());
     EXPECT_NE(app.ui.transportHeld, 0u);
     EXPECT_TRUE(pressMappedTransportButton(app, 7, false));

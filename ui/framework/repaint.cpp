@@ -155,6 +155,7 @@ void uiTimer(AppState& app, uint32_t msClock) {
     autoRepeatStep(app);
     dispatch(app, PM_TIMER, 0);
     if (hooks.frameWork) hooks.frameWork(app);
+    if (hooks.transportFrameWork) hooks.transportFrameWork(app);
     if (hooks.midiInFrameWork) hooks.midiInFrameWork(app);
     if (app.engine.playing.load(std::memory_order_relaxed))
         markDirty(app, ui.stepEditView ? DIRTY_GRID | DIRTY_GRID_STEP : DIRTY_GRID);

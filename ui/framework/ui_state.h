@@ -37,8 +37,12 @@ struct FrameHooks {
     // The panels' own frame work: the sequence row's timed field and its
     // "MIDI" countdown, the transport and record-parameter panels' counters.
     void (*frameWork)(AppState& app) = nullptr;
+    // The transport panel's frame work (NOTE ERASE erasing the keys played
+    // while it is held, its look following the loop), run right after
+    // `frameWork`.
+    void (*transportFrameWork)(AppState& app) = nullptr;
     // The MIDI-in panel's frame work (its clock lamps, the refused-channel
-    // display), run right after `frameWork`.
+    // display), run right after `transportFrameWork`.
     void (*midiInFrameWork)(AppState& app) = nullptr;
     // Is any key held on MIDI input?
     bool (*midiKeysHeld)(const AppState& app) = nullptr;
@@ -86,6 +90,19 @@ struct UiState {
     // Mode flags that decide which panels are live.
     bool stepEditView = false;
     bool trackMuteMode = false;
+
+    // Modes of the transport panel's buttons (window thread); LOOP EDIT and
+    // the SOLO sub-mode of track mute mode are `app.rec.loopEdit` and
+    // `app.rec.trackMuteSolo`, which the input thread reads.
+    bool mouseRec = false;        // MOUSE REC: clicks in the grid write notes
+    bool savedAllTracks = false;  // ALL TRACKS as it was when track mute mode began
+    bool tapArmed = false;        // TAP TEMPO saw a first tap
+    uint32_t lastTap = 0;         // msClock of the last tap
+    // Transport buttons drawn pressed while the left button (or a mapped MIDI
+    // message) holds them, one bit per button.
+    uint32_t transportHeld = 0;
+    // NOTE ERASE was drawn usable (raised) at its last paint.
+    bool noteEraseShown = false;
 
     // Pointer and window geometry in canvas coordinates.
     int32_t mouseX = 0, mouseY = 0;

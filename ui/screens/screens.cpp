@@ -5,6 +5,7 @@ namespace qz {
 
 void installScreens(AppState& app) {
     // One line per screen source, added with the source.
+    installTransportPanel(app);
     installMetronomePanel(app);
     installMidiInPanel(app);
     installOutMonitorPanel(app);

@@ -5,7 +5,8 @@ namespace qz {
 
 void installScreens(AppState& app) {
     // One line per screen source, added with the source.
-    (void)app;
+    installSequencePanels(app);
+    installChangeBarsPanel(app);
 }
 
 }  // namespace qz

@@ -26,23 +26,27 @@
 namespace qz::cli {
 
 int cmdRender(int argc, char** argv) {
-    // Trailing "--move X,Y" and "--click X,Y" act on the screen before it is
-    // drawn, as the pointer would (to see a hovered field or an open overlay).
-    struct PointerStep {
-        bool click;
+    // Trailing "--move X,Y", "--click X,Y" and "--key DIGIT" act on the
+    // screen before it is drawn, as the pointer and the keys would (to see a
+    // hovered field, typed digits or an open overlay).
+    struct InputStep {
+        char kind;  // 'm' move, 'c' click, 'k' key
         int x, y;
     };
-    std::vector<PointerStep> steps;
+    std::vector<InputStep> steps;
     while (argc >= 4) {
         const std::string opt = argv[argc - 2];
-        PointerStep step{opt == "--click", 0, 0};
-        if ((opt != "--click" && opt != "--move") || std::sscanf(argv[argc - 1], "%d,%d", &step.x, &step.y) != 2)
-            break;
+        InputStep step{opt == "--click" ? 'c' : opt == "--key" ? 'k' : 'm', 0, 0};
+        const bool ok = (opt == "--click" || opt == "--move")
+                            ? std::sscanf(argv[argc - 1], "%d,%d", &step.x, &step.y) == 2
+                            : opt == "--key" && std::sscanf(argv[argc - 1], "%d", &step.x) == 1 && step.x >= 0 &&
+                                  step.x <= 9;
+        if (!ok) break;
         steps.insert(steps.begin(), step);
         argc -= 2;
     }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: qzseq-cli render [FILE] OUT.png [--move X,Y | --click X,Y]...\n");
+        std::fprintf(stderr, "usage: qzseq-cli render [FILE] OUT.png [--move X,Y | --click X,Y | --key DIGIT]...\n");
         return 2;
     }
     const char* file = argc == 3 ? argv[1] : nullptr;
@@ -72,9 +76,13 @@ int cmdRender(int argc, char** argv) {
         if (rc != 0) std::fprintf(stderr, "qzseq-cli render: %s: %s\n", file, errorText(rc));
     }
     if (rc == 0) {
-        for (const PointerStep& step : steps) {
+        for (const InputStep& step : steps) {
+            if (step.kind == 'k') {
+                onKey(*app, uint32_t(step.x));
+                continue;
+            }
             onMouseMove(*app, step.x, step.y);
-            if (!step.click) continue;
+            if (step.kind != 'c') continue;
             onLeftDown(*app, step.x, step.y);
             onLeftUp(*app);
         }

@@ -94,9 +94,10 @@ void drawHeader(AppState& app) {
     fillRect(dc, 180, 57, 145, 36, HEADER_COLOUR);
     selectFont(dc, FONT_ARIAL_16);
     if (!app.allTracks) {
-        drawText(dc, 266, 67, "Track", COL_WHITE);
-        drawText(dc, 276, 57, "Active", COL_WHITE);
         drawText(dc, 183, 64, " Ch.01-16", COL_WHITE);
+        selectFont(dc, FONT_ARIAL_14);
+        drawText(dc, 276, 57, "Active", COL_WHITE);
+        drawText(dc, 266, 67, "Track", COL_WHITE);
         drawGlyph(dc, 245, 69, GLYPH_RIGHT_11, COL_WHITE);
     } else {
         drawText(dc, 193, 57, "Ch.01      Track 01", COL_WHITE);

@@ -27,6 +27,8 @@ TEST(ChangeBars, OpensOnTheBarCountStoppedWithTheLoopOff) {
     uiTimer(*h, 2000);
     EXPECT_TRUE(h.pixelIs(670, 0, 212));
     EXPECT_TRUE(h.pixelIs(877, 32, COL_HOVER));  // the new value's field
+    // The Bars field under the pointer does not highlight through the popup.
+    EXPECT_TRUE(h.pixelIs(868, 50, COL_PANEL));
 }
 
 TEST(ChangeBars, DigitsKeepTheLastThreeWheelHoldsTheRange) {

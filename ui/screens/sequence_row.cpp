@@ -37,6 +37,10 @@ bool followingMidiClock(const AppState& app) {
     return app.engine.extClockAlive.load(std::memory_order_relaxed) > 0;
 }
 
+// An overlay opened by a click covers the element still registered under
+// the pointer until the pointer moves: no highlight then.
+bool underOverlay(const AppState& app) { return app.ui.overlayMode != OVERLAY_NONE; }
+
 // ---- Tempo ------------------------------------------------------------------------
 
 // Store a tempo in tenths in the current sequence; a real sequence's running
@@ -84,7 +88,7 @@ uint32_t tempoField(AppState& app, uint32_t msg, uint32_t arg) {
             if (numericKey(app, v, arg, 9999, TEMPO_X10_MIN, TEMPO_X10_MAX)) applyTempo(app, v);
             return 0;
         }
-        case PM_HILITE: drawTempoField(app, true); return 0;
+        case PM_HILITE: return underOverlay(app) ? 0 : (drawTempoField(app, true), 0);
         case PM_LEAVE:
             // Typed digits belong to the field they were typed on.
             app.ui.numEntryActive = 0;
@@ -162,7 +166,7 @@ uint32_t sequenceField(AppState& app, uint32_t msg, uint32_t arg) {
         case PM_TEXT_GET:
         case PM_TEXT_SET:
         case PM_TEXT_CANCEL: return sequenceRenameText(app, msg, false);
-        case PM_HILITE: drawSequenceField(app, true); return 0;
+        case PM_HILITE: return underOverlay(app) ? 0 : (drawSequenceField(app, true), 0);
         case PM_LEAVE: markDirty(app, DIRTY_SEQ_ROW); return 0;
         default: return msg;
     }
@@ -199,7 +203,7 @@ uint32_t barsField(AppState& app, uint32_t msg, uint32_t) {
         case PM_LDOWN:
         case PM_WHEEL:
         case PM_KEY: openChangeBars(app); return 0;
-        case PM_HILITE: drawBarsField(app, true); return 0;
+        case PM_HILITE: return underOverlay(app) ? 0 : (drawBarsField(app, true), 0);
         case PM_LEAVE: markDirty(app, DIRTY_SEQ_ROW); return 0;
         default: return msg;
     }
@@ -222,7 +226,7 @@ uint32_t loopField(AppState& app, uint32_t msg, uint32_t arg) {
             // Forward (away from the user) switches off, backward on.
             if (arg != 0) settingStore(app.settings.seqLoop, static_cast<int32_t>(arg) < 0 ? 0 : 1);
             return 0;
-        case PM_HILITE: drawLoopField(app, true); return 0;
+        case PM_HILITE: return underOverlay(app) ? 0 : (drawLoopField(app, true), 0);
         case PM_LEAVE: markDirty(app, DIRTY_SEQ_ROW); return 0;
         default: return msg;
     }
@@ -254,7 +258,7 @@ uint32_t clockField(AppState& app, uint32_t msg, uint32_t arg) {
     switch (msg) {
         case PM_LDOWN: v = v == 0 ? 1 : 0; break;
         case PM_WHEEL: stepValue(v, 0, app.engine.outPortCount, static_cast<int32_t>(arg)); break;
-        case PM_HILITE: drawClockField(app, true); return 0;
+        case PM_HILITE: return underOverlay(app) ? 0 : (drawClockField(app, true), 0);
         case PM_LEAVE: markDirty(app, DIRTY_SEQ_ROW); return 0;
         default: return msg;
     }

@@ -11,6 +11,7 @@
 
 #include "engine/engine.h"
 #include "platform/midi/midi_ports.h"
+#include "ui/screens/screens.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/text.h"
 #include "platform/timer/engine_timer.h"
@@ -99,6 +100,9 @@ void onCreated(void* user) {
         showError(app, ERR_NO_MEMORY);
         return;
     }
+    const char* inNames[PLATFORM_MAX_IN_PORTS] = {};
+    for (int i = 0; i < prog.ports->inCount && i < PLATFORM_MAX_IN_PORTS; ++i) inNames[i] = prog.ports->inNames[i];
+    setInputDeviceNames(app, inNames, prog.ports->inCount);
     prog.stateReady = true;
     startEngineTimer(prog.engineTimer, app);
     firstPaint(app);

@@ -104,7 +104,8 @@ bool enginePendingWork(const AppState& app) {
 bool engineIdle(const AppState& app) {
     const EngineState& e = app.engine;
     return !e.playing.load(std::memory_order_acquire) && e.countIn.state.load(std::memory_order_relaxed) == 0 &&
-           !e.waitingForKey.load(std::memory_order_relaxed) && e.runningHigh == 0 && !enginePendingWork(app);
+           !e.waitingForKey.load(std::memory_order_relaxed) && e.runningHigh == 0 && !enginePendingWork(app) &&
+           recordingIdle(app);
 }
 
 void engineTimerCallback(AppState& app, uint32_t systemMs) {
@@ -194,6 +195,7 @@ bool loopAndEndStep(AppState& app) {
         e.position.store(pos, std::memory_order_relaxed);
         e.playIndex = e.loopIndex;
         loadTempoInTick(app, e.loopTempo);  // the clock phase stays
+        rewindRecordBuffers(app, false);
         int32_t rec = 1;
         if (e.recordMode.compare_exchange_strong(rec, 2, std::memory_order_relaxed))
             markDirty(app, DIRTY_TRANSPORT);
@@ -203,6 +205,7 @@ bool loopAndEndStep(AppState& app) {
     if (settingLoad(app.settings.seqLoop) && !(app.allTracks && recording)) {
         e.position.store(0, std::memory_order_relaxed);
         e.playIndex = 0;
+        rewindRecordBuffers(app, true);
         loadTempoInTick(app, sequenceTempo(app));
         e.tickInQuarter = 0;
         int32_t rec = 1;

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "engine/engine_state.h"
+#include "engine/recording.h"
 #include "engine/store_calls.h"
 #include "song/app_state.h"
 #include "song/records.h"

@@ -97,6 +97,7 @@ void computeLoopPoints(AppState& app) {
     }
     e.loopTempo = tempoAt(app, e.loopStartTick);
     e.loopIndex = app.seq ? firstIndexAt(app.seq, std::min(app.lengthTicks, e.loopStartBar * TICKS_PER_BAR)) : 0;
+    if (e.playing.load(std::memory_order_acquire)) setRecordLoopPoints(app);
 }
 
 void locateTick(AppState& app, Tick t) {
@@ -119,6 +120,10 @@ void locateTick(AppState& app, Tick t) {
 void locateBar(AppState& app, int32_t b) {
     b = std::clamp(b, 0, MAX_BARS - 1);
     locateTick(app, std::min(b * TICKS_PER_BAR, app.lengthTicks));
+    if (app.engine.playing.load(std::memory_order_acquire)) {
+        EngineLockGuard lock(app.engineLock);
+        setRecordPlayPoints(app, app.engine.position.load(std::memory_order_relaxed));
+    }
 }
 
 }  // namespace qz

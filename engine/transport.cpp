@@ -95,6 +95,7 @@ int pollEngine(AppState& app) {
             markDirty(app, DIRTY_ALL);
         }
     }
+    pollRecordRings(app);
     return taken;
 }
 
@@ -114,8 +115,6 @@ void engineDisplayRefresh(AppState& app) {
         alive == 1)
         markDirty(app, DIRTY_SEQ_ROW);
 }
-
-void resetRecordBuffers(AppState& app) { app.engine.tickCounter.store(0x80000000u, std::memory_order_relaxed); }
 
 void run(AppState& app) {
     EngineState& e = app.engine;
@@ -174,6 +173,8 @@ void stopTransport(AppState& app) {
     postEngineCommand(app, CMD_ALL_NOTES_OFF, 3000);
     bool recorded = e.recorded.load(std::memory_order_relaxed);
     if (app.seq) closeOpenNotes(app);
+    if (app.seq && mergeNeeded(app)) mergeRecording(app);
+    for (auto& f : app.rec.heldFlag) f.store(0, std::memory_order_relaxed);
     locateTick(app, pos);
     if (recorded && app.seq) takeTrackDefaults(app.seq);
     e.waitingForKey.store(false, std::memory_order_relaxed);

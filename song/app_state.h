@@ -8,11 +8,13 @@
 #include <memory>
 
 #include "engine/engine_state.h"
+#include "engine/recording_state.h"
 #include "files/loader_state.h"
 #include "song/engine_lock.h"
 #include "song/persistent_settings.h"
 #include "song/records.h"
 #include "ui/framework/ui_state.h"
+#include "ui/screens/monitor_state.h"
 
 namespace qz {
 
@@ -146,7 +148,9 @@ struct AppState {
     SequencePanelState seqPanel;
 
     EngineState engine;
+    RecordState rec;  // MIDI input and recording
     UiState ui;
+    MonitorPanels monitorPanels;  // MIDI-in panel and both monitors
     LoaderState loader;  // folders and names of the loading front end (window thread)
 
     std::atomic<uint32_t> dirty{DIRTY_ALL};

@@ -11,5 +11,6 @@ int cmdConvert(int argc, char** argv);
 int cmdPlay(int argc, char** argv);
 int cmdPorts(int argc, char** argv);
 int cmdRender(int argc, char** argv);
+int cmdRecord(int argc, char** argv);
 
 }  // namespace qz::cli

@@ -88,7 +88,9 @@ int check(const char* path) {
     };
     // Top bar: the background, the line from the inputs (180, 10, 320 x 7)
     // with its arrow, "MIDI Thru Out" in white at (510, 2).
-    expect(count(0, 0, 170, 8, 2) == 170 * 8, "top left background is colour 2");
+    // (The MIDI-in panel fills the corner itself, from (1, 1).)
+    expect(count(180, 0, 320, 8, 2) == 320 * 8, "top bar background is colour 2");
+    expect(count(2, 20, 3, 70, 7) == 3 * 70, "MIDI-in panel in colour 7 at the top left");
     expect(count(180, 10, 320, 7, 7) == 320 * 7, "input line (180, 10, 320 x 7) is colour 7");
     expect(count(180, 8, 320, 2, 2) == 320 * 2, "background above the input line");
     expect(count(510, 2, 110, 22, 0) > 100, "white text of \"MIDI Thru Out\"");

@@ -32,7 +32,7 @@ TEST(Harness, WheelAndDigitsReachTheFieldAndTheFramePaintsIt) {
     fieldValue = 100;
     h.app->ui.panels[PANEL_SEQUENCE] = sequenceRow;
     // The first picture: background and the position counter's box.
-    EXPECT_TRUE(h.pixelIs(100, 300, COL_BACKGROUND));
+    EXPECT_TRUE(h.pixelIs(600, 660, COL_BACKGROUND));
     EXPECT_TRUE(h.pixelIs(181, 26, COL_POSITION_BG));
     uint32_t ms = 1000;
     auto frame = [&] { uiTimer(*h, ms += 16); };

@@ -156,6 +156,7 @@ void uiTimer(AppState& app, uint32_t msClock) {
     autoRepeatStep(app);
     dispatch(app, PM_TIMER, 0);
     if (hooks.frameWork) hooks.frameWork(app);
+    if (hooks.midiInFrameWork) hooks.midiInFrameWork(app);
     // The engine's part of the display refresh: among others it counts the
     // external clock's liveness down, which ends the tempo field's "MIDI"
     // and lets the clock run on its own again when the clock input stops.

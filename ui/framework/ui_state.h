@@ -37,6 +37,9 @@ struct FrameHooks {
     // The panels' own frame work: the sequence row's timed field and its
     // "MIDI" countdown, the transport and record-parameter panels' counters.
     void (*frameWork)(AppState& app) = nullptr;
+    // The MIDI-in panel's frame work (its clock lamps, the refused-channel
+    // display), run right after `frameWork`.
+    void (*midiInFrameWork)(AppState& app) = nullptr;
     // Is any key held on MIDI input?
     bool (*midiKeysHeld)(const AppState& app) = nullptr;
     // Values several panels read during one repaint.

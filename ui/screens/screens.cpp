@@ -7,6 +7,9 @@ void installScreens(AppState& app) {
     // One line per screen source, added with the source.
     installSequencePanels(app);
     installChangeBarsPanel(app);
+    installMetronomePanel(app);
+    installMidiInPanel(app);
+    installOutMonitorPanel(app);
 }
 
 }  // namespace qz

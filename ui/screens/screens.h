@@ -18,4 +18,8 @@ void installMetronomePanel(AppState& app);
 void installMidiInPanel(AppState& app);
 void installOutMonitorPanel(AppState& app);
 
+// The names of the opened input devices for the MIDI-in panel's rows (at most
+// five shown, each cut at 40 characters).
+void setInputDeviceNames(AppState& app, const char* const* names, int count);
+
 }  // namespace qz

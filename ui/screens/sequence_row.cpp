@@ -410,6 +410,9 @@ uint32_t sequenceRowPanel(AppState& app, uint32_t msg, uint32_t arg) {
                 drawRow(app);
             return 0;
         case PM_MOVE:
+            // The element now under the pointer draws its highlight.
+            if (!(app.ui.hoverHandler == app.ui.prevHoverHandler)) markDirty(app, DIRTY_SEQ_ROW);
+            return 0;
         case PM_TIMER: return msg;
         default: {
             const HoverHandler h = app.ui.hoverHandler;

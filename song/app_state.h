@@ -104,6 +104,17 @@ struct NoteEditSettings {
     char editTitle[40] = {};
 };
 
+// The sequence row's list overlay and the Change Bars popup (window thread).
+struct SequencePanelState {
+    int32_t listTop = 0;        // slots listed from listTop + 1, 0..79
+    int32_t listCursor = 0;     // cursor row 0..19
+    int32_t listSlotShown = 0;  // the current slot the list last scrolled to
+    bool listButtonHeld = false;
+    bool barsEnterHeld = false;
+    bool barsCancelHeld = false;
+    bool barsTyping = false;  // a digit has started a new bar count
+};
+
 // Errors waiting for the screen layer to show them, in order (window thread).
 struct ErrorQueue {
     std::array<int, 8> codes{};
@@ -134,6 +145,7 @@ struct AppState {
     EventSelection selection;
     NoteEditSettings noteEdit;
     int32_t newBars = 2;
+    SequencePanelState seqPanel;
 
     EngineState engine;
     RecordState rec;  // MIDI input and recording

@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev librtmidi-dev fonts-liberation2
   jackd2 python3 python3-mido midicsv
-  xvfb xauth imagemagick x11-utils
+  xvfb xauth imagemagick x11-utils xdotool libx11-dev libjack-jackd2-dev
 )
 
 missing=()

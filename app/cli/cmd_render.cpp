@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/cli/commands.h"
 #include "files/file_common.h"
@@ -13,6 +14,7 @@
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/draw.h"
+#include "ui/framework/panel.h"
 #include "ui/framework/program.h"
 
 #if QZ_CLI_WITH_QT
@@ -24,8 +26,27 @@
 namespace qz::cli {
 
 int cmdRender(int argc, char** argv) {
+    // Trailing "--move X,Y", "--click X,Y" and "--key DIGIT" act on the
+    // screen before it is drawn, as the pointer and the keys would (to see a
+    // hovered field, typed digits or an open overlay).
+    struct InputStep {
+        char kind;  // 'm' move, 'c' click, 'k' key
+        int x, y;
+    };
+    std::vector<InputStep> steps;
+    while (argc >= 4) {
+        const std::string opt = argv[argc - 2];
+        InputStep step{opt == "--click" ? 'c' : opt == "--key" ? 'k' : 'm', 0, 0};
+        const bool ok = (opt == "--click" || opt == "--move")
+                            ? std::sscanf(argv[argc - 1], "%d,%d", &step.x, &step.y) == 2
+                            : opt == "--key" && std::sscanf(argv[argc - 1], "%d", &step.x) == 1 && step.x >= 0 &&
+                                  step.x <= 9;
+        if (!ok) break;
+        steps.insert(steps.begin(), step);
+        argc -= 2;
+    }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: qzseq-cli render [FILE] OUT.png\n");
+        std::fprintf(stderr, "usage: qzseq-cli render [FILE] OUT.png [--move X,Y | --click X,Y | --key DIGIT]...\n");
         return 2;
     }
     const char* file = argc == 3 ? argv[1] : nullptr;
@@ -55,6 +76,16 @@ int cmdRender(int argc, char** argv) {
         if (rc != 0) std::fprintf(stderr, "qzseq-cli render: %s: %s\n", file, errorText(rc));
     }
     if (rc == 0) {
+        for (const InputStep& step : steps) {
+            if (step.kind == 'k') {
+                onKey(*app, uint32_t(step.x));
+                continue;
+            }
+            onMouseMove(*app, step.x, step.y);
+            if (step.kind != 'c') continue;
+            onLeftDown(*app, step.x, step.y);
+            onLeftUp(*app);
+        }
         firstPaint(*app);
         if (!writeCanvasPng(dc, out)) {
             std::fprintf(stderr, "qzseq-cli render: %s: %s\n", out, errorText(ERR_FILE_SAVE));

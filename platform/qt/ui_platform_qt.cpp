@@ -69,6 +69,7 @@ int messageBox(void*, const char* title, const char* text, int buttons, int icon
     box.setIcon(icon == MB_ICON_ERROR      ? QMessageBox::Critical
                 : icon == MB_ICON_QUESTION ? QMessageBox::Question
                 : icon == MB_ICON_INFO     ? QMessageBox::Information
+                : icon == MB_ICON_WARNING  ? QMessageBox::Warning
                                            : QMessageBox::NoIcon);
     if (buttons == MB_YES_NO_CANCEL)
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);

@@ -104,7 +104,7 @@ int check(const char* path) {
     expect(blends == 146 * 32, "position box holds only colours 240, 0 and their blends");
     expect(box > 146 * 32 / 2, "position box mostly colour 240");
     expect(digits > 300, "white digits in the position box");
-    expect(count(326, 25, 4, 32, 2) == 4 * 32, "background right of the position box");
+    expect(count(326, 25, 4, 32, 79) == 4 * 32, "sequence row (colour 79) right of the position box");
     return failures ? 1 : 0;
 }
 

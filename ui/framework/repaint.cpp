@@ -2,6 +2,7 @@
 // and the UI frame that feeds it.
 #include "ui/framework/repaint.h"
 
+#include "engine/engine.h"
 #include "song/sequence_store.h"
 #include "ui/framework/panel.h"
 
@@ -157,6 +158,10 @@ void uiTimer(AppState& app, uint32_t msClock) {
     if (hooks.frameWork) hooks.frameWork(app);
     if (hooks.transportFrameWork) hooks.transportFrameWork(app);
     if (hooks.midiInFrameWork) hooks.midiInFrameWork(app);
+    // The engine's part of the display refresh: among others it counts the
+    // external clock's liveness down, which ends the tempo field's "MIDI"
+    // and lets the clock run on its own again when the clock input stops.
+    engineDisplayRefresh(app);
     if (app.engine.playing.load(std::memory_order_relaxed))
         markDirty(app, ui.stepEditView ? DIRTY_GRID | DIRTY_GRID_STEP : DIRTY_GRID);
     if (app.allTracks || (hooks.midiKeysHeld && hooks.midiKeysHeld(app))) markDirty(app, DIRTY_GRID);

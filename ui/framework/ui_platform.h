@@ -18,6 +18,7 @@ constexpr int MB_ICON_NONE = 0;
 constexpr int MB_ICON_INFO = 1;
 constexpr int MB_ICON_QUESTION = 2;
 constexpr int MB_ICON_ERROR = 3;
+constexpr int MB_ICON_WARNING = 4;
 
 // What a message box answers.
 constexpr int ANSWER_CLOSED = 0;

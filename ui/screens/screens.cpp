@@ -6,6 +6,8 @@ namespace qz {
 void installScreens(AppState& app) {
     // One line per screen source, added with the source.
     installTransportPanel(app);
+    installSequencePanels(app);
+    installChangeBarsPanel(app);
     installMetronomePanel(app);
     installMidiInPanel(app);
     installOutMonitorPanel(app);

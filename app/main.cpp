@@ -2,6 +2,8 @@
 // fixed order; everything in between is the screen framework's.
 #include "song/app_state.h"  // before Qt: the state has a field named `slots`
 
+#include <atomic>
+
 #include <QApplication>
 #include <QDir>
 #include <QLockFile>
@@ -10,6 +12,7 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "engine/recording.h"
 #include "platform/midi/midi_ports.h"
 #include "ui/screens/screens.h"
 #include "platform/qt/main_window.h"
@@ -34,7 +37,17 @@ struct Program {
     EngineTimer engineTimer;
     bool portsOpen = false;
     bool stateReady = false;
+    // Written by the window thread, read by the MIDI input threads: input is
+    // taken only while the state is built and the window is not closing.
+    std::atomic<bool> inputOpen{false};
 };
+
+// MIDI input callback (input threads).
+void onInput(void* user, int port, uint32_t packed) {
+    Program& prog = *static_cast<Program*>(user);
+    if (!prog.inputOpen.load(std::memory_order_acquire)) return;
+    onMidiInput(*prog.app, port, packed);
+}
 
 void onTimer(void* user) {
     AppState& app = *static_cast<Program*>(user)->app;
@@ -90,7 +103,7 @@ void onCreated(void* user) {
     installFrameworkHooks(app);
 
     std::string messages;
-    openMidiPorts(*prog.ports, "QZ-Sequencer", MidiInputSink{}, messages);
+    openMidiPorts(*prog.ports, "QZ-Sequencer", MidiInputSink{&prog, onInput}, messages);
     prog.portsOpen = true;
     app.engine.out = midiPortsOutput(*prog.ports);
     app.engine.outPortCount = prog.ports->outCount;
@@ -105,6 +118,7 @@ void onCreated(void* user) {
     setInputDeviceNames(app, inNames, prog.ports->inCount);
     prog.stateReady = true;
     startEngineTimer(prog.engineTimer, app);
+    prog.inputOpen.store(true, std::memory_order_release);
     firstPaint(app);
     setCursorShape(app, CURSOR_ARROW);
     resetAllPorts(app);
@@ -146,6 +160,7 @@ int main(int argc, char** argv) {
     const int rc = runMainWindow(app, dc, hooks, std::min(screenW, 1735), std::min(screenH, 700));
 
     // Window destruction: the engine first, then the ports it sent to.
+    prog.inputOpen.store(false, std::memory_order_release);
     app.engine.closing.store(true, std::memory_order_release);
     if (prog.engineTimer.running) stopEngineTimer(prog.engineTimer, app);
     if (prog.portsOpen) closeMidiPorts(*prog.ports);

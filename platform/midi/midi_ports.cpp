@@ -127,7 +127,11 @@ std::string listMidiPorts(std::vector<std::string>& ins, std::vector<std::string
             RtMidiIn in(api, "QZ-Sequencer");
             in.setErrorCallback(quietError, nullptr);
             n = in.getPortCount();
-            for (unsigned i = 0; i < n; ++i) ins.push_back(in.getPortName(i));
+            // As `openMidiPorts` counts them: another instance's outputs are not inputs.
+            for (unsigned i = 0; i < n; ++i) {
+                std::string name = in.getPortName(i);
+                if (name.compare(0, std::strlen("QZ-Sequencer"), "QZ-Sequencer") != 0) ins.push_back(name);
+            }
         } catch (const std::exception& e) {
             messages += std::string("listing ports: ") + e.what() + "\n";
         }
@@ -164,9 +168,15 @@ int openMidiPorts(MidiPortSet& set, const char* clientName, MidiInputSink sink, 
             RtMidiIn inLister(api, clientName);
             inLister.setErrorCallback(quietError, nullptr);
             n = inLister.getPortCount();
-            set.inCount = int(n < PLATFORM_MAX_IN_PORTS ? n : PLATFORM_MAX_IN_PORTS);
-            for (int i = 0; i < set.inCount; ++i) {
-                copyName(set.inNames[i], inLister.getPortName(unsigned(i)));
+            // Our own output ports are sources too: listening to them would
+            // echo every message we send back into the thru, for ever.
+            const size_t ownLen = std::strlen(clientName);
+            set.inCount = 0;
+            for (unsigned k = 0; k < n && set.inCount < PLATFORM_MAX_IN_PORTS; ++k) {
+                const std::string name = inLister.getPortName(k);
+                if (ownLen && name.compare(0, ownLen, clientName) == 0) continue;
+                const int i = set.inCount++;
+                copyName(set.inNames[i], name);
                 set.inContext[i] = MidiPortSet::InputContext{&set, i};
                 try {
                     auto in = std::make_unique<RtMidiIn>(api, clientName);
@@ -174,7 +184,7 @@ int openMidiPorts(MidiPortSet& set, const char* clientName, MidiInputSink sink, 
                     in->setErrorCallback(noteError, &r);
                     in->ignoreTypes(true, false, true);  // keep the clock, drop sysex and sensing
                     in->setCallback(onInput, &set.inContext[i]);
-                    in->openPort(unsigned(i), "in" + std::to_string(i + 1));
+                    in->openPort(k, "in" + std::to_string(i + 1));
                     in->setErrorCallback(quietError, nullptr);
                     if (!r.failed)
                         set.ins[i] = in.release();

@@ -41,7 +41,10 @@ export DISPLAY=:$(head -n1 "$WORK/display")
 for _ in $(seq 50); do xwininfo -root > /dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -root > /dev/null 2>&1 || fail "Xvfb did not start"
 
-export JACK_DEFAULT_SERVER=qz_play_$$
+# shellcheck source=jack_slots.sh
+. "$(dirname "$0")/jack_slots.sh"
+clear_stale_jack_registry
+export JACK_DEFAULT_SERVER=qz_e2e_transport
 # Other test runs on the machine may hold JACK's few server slots for a
 # while: try again for up to a minute.
 for _ in $(seq 20); do

@@ -44,20 +44,20 @@ double weightedAverageWidth(const QFont& font) {
 }
 
 // A font of the table with its cell height fitted in whole pixels.
-QFont makeFont(const FontSpec& spec) {
-    QFont f(spec.fixedPitch ? QStringLiteral("Courier New") : QStringLiteral("Arial"));
-    f.setStyleHint(spec.fixedPitch ? QFont::TypeWriter : QFont::SansSerif);
-    f.setFixedPitch(spec.fixedPitch);
-    f.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
+QFont makeFont(const FontSpec& fs) {
+    QFont f(fs.fixedPitch ? QStringLiteral("Courier New") : QStringLiteral("Arial"));
+    f.setStyleHint(fs.fixedPitch ? QFont::TypeWriter : QFont::SansSerif);
+    f.setFixedPitch(fs.fixedPitch);
+    f.setWeight(fs.weight >= 700 ? QFont::Bold : QFont::Normal);
     // The table gives the cell (ascent + descent); Qt's pixel size is the em.
-    int px = spec.height;
+    int px = fs.height;
     for (; px > 1; --px) {
         f.setPixelSize(px);
-        if (QFontMetrics(f).height() <= spec.height) break;
+        if (QFontMetrics(f).height() <= fs.height) break;
     }
-    if (spec.width > 0) {
+    if (fs.width > 0) {
         const double average = weightedAverageWidth(f);
-        if (average > 0) f.setStretch(std::clamp(static_cast<int>(std::lround(100.0 * spec.width / average)), 1, 4000));
+        if (average > 0) f.setStretch(std::clamp(static_cast<int>(std::lround(100.0 * fs.width / average)), 1, 4000));
     }
     return f;
 }

@@ -26,15 +26,18 @@ using Action = std::function<void(QWidget*)>;
 // Run `actions` one by one against the open modal dialog, each when the
 // previous one has been carried out and a modal dialog is showing.
 void playUser(std::vector<Action> actions) {
-    auto* timer = new QTimer;
+    // Owned by the application, so a timer whose last action closed the
+    // dialog is still freed at the end.
+    auto* timer = new QTimer(qApp);
     auto pending = std::make_shared<std::vector<Action>>(std::move(actions));
     QObject::connect(timer, &QTimer::timeout, [timer, pending] {
-        QWidget* dlg = QApplication::activeModalWidget();
-        if (!dlg) return;
         if (pending->empty()) {
+            timer->stop();
             timer->deleteLater();
             return;
         }
+        QWidget* dlg = QApplication::activeModalWidget();
+        if (!dlg) return;
         Action a = pending->front();
         pending->erase(pending->begin());
         a(dlg);

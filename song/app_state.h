@@ -160,6 +160,9 @@ struct AppState {
 // OR repaint bits in from any thread.
 inline void markDirty(AppState& app, uint32_t bits) { app.dirty.fetch_or(bits, std::memory_order_relaxed); }
 
+// The text shown for an error number ("" for 0).
+const char* errorText(int code);
+
 // Queue an error number for the screen layer (window thread).
 void postError(AppState& app, int code);
 // Take the oldest queued error, or 0 when none.

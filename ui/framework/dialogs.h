@@ -13,9 +13,6 @@ namespace qz {
 
 // ---- Errors and questions ----------------------------------------------------
 
-// The program's text for an error number ("Error operation bug !!" for a
-// number it does not know; "" for 0).
-const char* errorText(int code);
 // The error box titled "Error": the number's text, followed by " #detail"
 // when `detail` is non-zero. Number 0 shows nothing.
 void showError(AppState& app, int code, int detail = 0);

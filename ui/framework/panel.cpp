@@ -58,6 +58,11 @@ uint32_t sendToPanel(AppState& app, uint32_t panel, uint32_t msg, uint32_t arg) 
     return app.ui.panels[panel](app, msg, arg);
 }
 
+uint32_t forwardToHover(AppState& app, uint32_t msg, uint32_t arg) {
+    const HoverHandler& h = app.ui.hoverHandler;
+    return h.proc ? h.proc(app, msg, arg) : msg;
+}
+
 uint32_t dispatch(AppState& app, uint32_t msg, uint32_t arg) {
     UiState& ui = app.ui;
     if (ui.focusPanel == PANEL_NONE) {

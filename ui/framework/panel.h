@@ -70,6 +70,9 @@ uint32_t noopHandler(AppState& app, uint32_t msg, uint32_t arg);
 uint32_t overlayPanel(uint32_t mode);
 // Send a message to the focus panel; the code itself when there is none.
 uint32_t dispatch(AppState& app, uint32_t msg, uint32_t arg);
+// Pass a click, wheel step or key on to the element under the pointer; the
+// code itself when there is none.
+uint32_t forwardToHover(AppState& app, uint32_t msg, uint32_t arg);
 // Send a message to panel `panel`; the code itself when it has no handler.
 uint32_t sendToPanel(AppState& app, uint32_t panel, uint32_t msg, uint32_t arg);
 // Is the pointer inside (x, y, w, h)? A hit registers the triple as the

@@ -199,8 +199,7 @@ uint32_t metronomePanel(AppState& app, uint32_t msg, uint32_t arg) {
     case PM_LUP:
     case PM_WHEEL:
     case PM_KEY:
-        if (app.ui.hoverHandler.proc) return app.ui.hoverHandler.proc(app, msg, arg);
-        return msg;
+        return forwardToHover(app, msg, arg);
     default:
         return msg;
     }

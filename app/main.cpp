@@ -1,30 +1,28 @@
 // qzseq: the sequencer's window program. Start-up and shut-down in their
 // fixed order; everything in between is the screen framework's.
-#include "song/app_state.h"  // before Qt: the state has a field named `slots`
-
-#include <atomic>
-
 #include <QApplication>
 #include <QDir>
 #include <QLockFile>
 #include <QMessageBox>
+#include <atomic>
 #include <memory>
 #include <string>
 
 #include "engine/engine.h"
 #include "engine/recording.h"
 #include "platform/midi/midi_ports.h"
-#include "ui/screens/screens.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/text.h"
 #include "platform/timer/engine_timer.h"
+#include "program/app_state.h"  // before Qt: the state has a field named `slots`
+#include "program/program.h"
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/draw.h"
 #include "ui/framework/load_save.h"
 #include "ui/framework/panel.h"
-#include "ui/framework/program.h"
 #include "ui/framework/repaint.h"
+#include "ui/screens/screens.h"
 
 namespace {
 
@@ -99,8 +97,7 @@ void onCreated(void* user) {
     Program& prog = *static_cast<Program*>(user);
     AppState& app = *prog.app;
     installQtUiPlatform(app);
-    app.ui.hooks.present = presentHook;
-    installFrameworkHooks(app);
+    app.ui->hooks.present = presentHook;
 
     std::string messages;
     openMidiPorts(*prog.ports, "QZ-Sequencer", MidiInputSink{&prog, onInput}, messages);
@@ -141,13 +138,14 @@ int main(int argc, char** argv) {
 
     Program prog;
     AppState& app = *prog.app;
+    attachUi(app);
     int screenW = 0, screenH = 0;
     primaryScreenSize(screenW, screenH);
-    app.ui.canvasWidth = screenW >= 1736 ? screenW : 1735;
-    app.ui.canvasHeight = screenH >= 701 ? screenH : 700;
+    app.ui->canvasWidth = screenW >= 1736 ? screenW : 1735;
+    app.ui->canvasHeight = screenH >= 701 ? screenH : 700;
 
-    DrawContext& dc = app.ui.draw;
-    if (!initDrawContext(dc, app.ui.canvasWidth, app.ui.canvasHeight)) return 1;
+    DrawContext& dc = app.ui->draw;
+    if (!initDrawContext(dc, app.ui->canvasWidth, app.ui->canvasHeight)) return 1;
     installQtTextRenderer(dc);
 
     WindowHooks hooks;
@@ -165,6 +163,5 @@ int main(int argc, char** argv) {
     if (prog.engineTimer.running) stopEngineTimer(prog.engineTimer, app);
     if (prog.portsOpen) closeMidiPorts(*prog.ports);
     freeAppState(app);
-    releaseDrawContext(dc);
     return prog.stateReady ? rc : 1;
 }

@@ -12,7 +12,7 @@ namespace {
 constexpr uint32_t MS_GAP_DROP = 101;
 
 // The counters every tick refreshes for the metronome and recording.
-void updateBarCounters(AppState& app, int32_t pos) {
+void updateBarCounters(Sequencer& app, int32_t pos) {
     EngineState& e = app.engine;
     int32_t inBar = pos % TICKS_PER_BAR;
     int32_t rate = int32_t(settingLoad(app.settings.clickRate) & 1);
@@ -21,7 +21,7 @@ void updateBarCounters(AppState& app, int32_t pos) {
 }
 
 // One elapsed millisecond: at most one tick, in the fixed order.
-void tickOneMillisecond(AppState& app) {
+void tickOneMillisecond(Sequencer& app) {
     EngineState& e = app.engine;
     if (!clockStep(app)) return;
     runningNotesStep(app, 1);
@@ -71,7 +71,7 @@ void tickOneMillisecond(AppState& app) {
 // tick and how early before that slot's boundary the tick is due; one slot
 // while anything else waits; a long idle pause while stopped with nothing
 // to do. (Inside the tick's reading section: reads the clock fields.)
-void planNextCall(AppState& app) {
+void planNextCall(Sequencer& app) {
     EngineState& e = app.engine;
     e.sleepSlots = 1;
     e.nextTickEarlyUs = 0;
@@ -92,7 +92,7 @@ void planNextCall(AppState& app) {
 
 }  // namespace
 
-bool enginePendingWork(const AppState& app) {
+bool enginePendingWork(const Sequencer& app) {
     const EngineState& e = app.engine;
     auto empty = [](const MessageRing& q) {
         return q.writeCount.load(std::memory_order_acquire) == q.readCount.load(std::memory_order_relaxed);
@@ -101,14 +101,14 @@ bool enginePendingWork(const AppState& app) {
            !empty(e.outQueue) || !empty(e.thruQueue);
 }
 
-bool engineIdle(const AppState& app) {
+bool engineIdle(const Sequencer& app) {
     const EngineState& e = app.engine;
     return !e.playing.load(std::memory_order_acquire) && e.countIn.state.load(std::memory_order_relaxed) == 0 &&
            !e.waitingForKey.load(std::memory_order_relaxed) && e.runningHigh == 0 && !enginePendingWork(app) &&
            recordingIdle(app);
 }
 
-void engineTimerCallback(AppState& app, uint32_t systemMs) {
+void engineTimerCallback(Sequencer& app, uint32_t systemMs) {
     EngineState& e = app.engine;
     if (!e.haveSystemMs) {
         e.haveSystemMs = true;
@@ -126,7 +126,7 @@ void engineTimerCallback(AppState& app, uint32_t systemMs) {
     if (!e.closing.load(std::memory_order_acquire)) engineTick(app, now);
 }
 
-void engineTick(AppState& app, uint32_t now) {
+void engineTick(Sequencer& app, uint32_t now) {
     EngineState& e = app.engine;
     bool entered = false;
     if (engineTickEnter(app.engineLock)) {
@@ -158,7 +158,7 @@ void engineTick(AppState& app, uint32_t now) {
     }
 }
 
-bool clockStep(AppState& app) {
+bool clockStep(Sequencer& app) {
     EngineState& e = app.engine;
     if (e.extClockAlive.load(std::memory_order_relaxed) > 0 && e.playing.load(std::memory_order_relaxed)) {
         // The input thread may grant new ticks meanwhile: take one only if any is left.
@@ -178,7 +178,7 @@ bool clockStep(AppState& app) {
     return true;
 }
 
-void loadTempoInTick(AppState& app, int32_t us) {
+void loadTempoInTick(Sequencer& app, int32_t us) {
     EngineState& e = app.engine;
     us = std::clamp(us, US_PER_QUARTER_MIN, US_PER_QUARTER_MAX);
     e.usPerQuarter.store(us, std::memory_order_relaxed);
@@ -187,13 +187,13 @@ void loadTempoInTick(AppState& app, int32_t us) {
     e.usAccumulator = 0;
 }
 
-bool loopAndEndStep(AppState& app) {
+bool loopAndEndStep(Sequencer& app) {
     EngineState& e = app.engine;
     int32_t pos = e.position.load(std::memory_order_relaxed);
     if (e.loopOn.load(std::memory_order_relaxed) && pos >= e.loopEndTick) {
         pos = e.loopStartTick;
         e.position.store(pos, std::memory_order_relaxed);
-        e.playIndex = e.loopIndex;
+        app.playIndex = app.loopIndex;
         loadTempoInTick(app, e.loopTempo);  // the clock phase stays
         rewindRecordBuffers(app, false);
         int32_t rec = 1;
@@ -204,7 +204,7 @@ bool loopAndEndStep(AppState& app) {
     bool recording = e.recordMode.load(std::memory_order_relaxed) != 0;
     if (settingLoad(app.settings.seqLoop) && !(app.allTracks && recording)) {
         e.position.store(0, std::memory_order_relaxed);
-        e.playIndex = 0;
+        app.playIndex = 0;
         rewindRecordBuffers(app, true);
         loadTempoInTick(app, sequenceTempo(app));
         e.tickInQuarter = 0;
@@ -226,7 +226,7 @@ bool loopAndEndStep(AppState& app) {
     return false;
 }
 
-bool postToWindow(AppState& app, uint32_t word) {
+bool postToWindow(Sequencer& app, uint32_t word) {
     EngineState& e = app.engine;
     uint32_t w = e.toWindowWrite.load(std::memory_order_relaxed);
     uint32_t r = e.toWindowRead.load(std::memory_order_acquire);

@@ -14,13 +14,15 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "engine/doors.h"
 
 namespace qz {
 
-struct AppState;
+struct Sequencer;
 
 constexpr int RUNNING_NOTES = 64;
+// UI frames an activity lamp glows after the message that lit it.
+constexpr uint8_t LAMP_FRAMES = 5;
 constexpr int32_t RUNNING_HELD = 0x7FFFFFFF;  // remaining ticks of a note held until its note-off
 constexpr uint32_t OUT_QUEUE_SIZE = 256;
 constexpr uint32_t MONITOR_SIZE = 256;
@@ -101,12 +103,8 @@ struct EngineState {
     // Loop bars as set by the window thread; the tick uses the derived ticks.
     int32_t loopStartBar = 0;
     int32_t loopBars = 1;
-    // Next event to play and first event of the loop start bar, as indices
-    // into the current sequence's events (under the engine lock).
-    int32_t playIndex = 0;
-    int32_t loopIndex = 0;
-    // Set when an erase during playback flagged events for the merge.
-    bool erasePending = false;
+    // The play and loop pointers (`playIndex`, `loopIndex`) and the erase
+    // flag (`erasePending`) are the song store's: its edits keep them.
 
     // ---- Millisecond clock ------------------------------------------------------
 

@@ -20,6 +20,12 @@ constexpr int PAD_BASE_NOTES[7] = {24, 35, 36, 48, 60, 72, 84};
 
 thread_local bool inputCallbackActive = false;
 
+// Light an activity lamp for its frames and ask for the lamps' repaint.
+void lightLamp(Sequencer& app, std::atomic<uint8_t>& lamp) {
+    lamp.store(LAMP_FRAMES, std::memory_order_relaxed);
+    markDirty(app, DIRTY_INDICATORS);
+}
+
 // Marks the calling thread as the input thread while a message is handled,
 // so the chord entry points pick the input thread's rings, and makes the
 // handlers of several input ports take turns (see `inputBusy`).
@@ -53,13 +59,13 @@ struct Target {
 
 int padBase(uint32_t index) { return PAD_BASE_NOTES[index < 7 ? index : 2]; }
 
-Target targetOf(AppState& app, int track, int channel) {
+Target targetOf(Sequencer& app, int track, int channel) {
     uint32_t route = app.rec.route[track].load(std::memory_order_relaxed);
     int device = int(route & 0xFF);
     return Target{track, channel < 0 ? int((route >> 8) & 15) : channel, outputPortFor(app, device), route};
 }
 
-void setHeld(AppState& app, int n, bool on) {
+void setHeld(Sequencer& app, int n, bool on) {
     RecordState& r = app.rec;
     uint32_t bit = 1u << (n & 31);
     if (on)
@@ -71,26 +77,30 @@ void setHeld(AppState& app, int n, bool on) {
 
 bool setHas(const uint32_t set[4], int n) { return (set[n >> 5] >> (n & 31)) & 1; }
 
-bool recording(const AppState& app) { return app.engine.recordMode.load(std::memory_order_relaxed) != 0; }
+bool recording(const Sequencer& app) {
+    return app.engine.recordMode.load(std::memory_order_relaxed) != 0;
+}
 
 // Recorded input goes to the tick while the transport runs, else to the
 // window thread's step recording.
-void toRing(AppState& app, const SeqEvent& e) {
+void toRing(Sequencer& app, const SeqEvent& e) {
     if (app.engine.playing.load(std::memory_order_acquire))
         ringPush(app.rec.inputRing, e);
     else
         ringPush(app.rec.stepRing, e);
 }
 
-void thru(AppState& app, int port, uint8_t status, uint8_t d1, uint8_t d2) {
+void thru(Sequencer& app, int port, uint8_t status, uint8_t d1, uint8_t d2) {
     queueThruMessage(app, uint32_t(status) | uint32_t(d1 & 127) << 8 | uint32_t(d2 & 127) << 16 |
                               uint32_t(port & 0xFF) << 24);
 }
 
-bool thruOn(const AppState& app) { return settingLoad(app.settings.midiThru) != 0; }
+bool thruOn(const Sequencer& app) {
+    return settingLoad(app.settings.midiThru) != 0;
+}
 
 // The first key after a start with WAIT FOR KEY starts the transport.
-void startAtKey(AppState& app) {
+void startAtKey(Sequencer& app) {
     EngineState& e = app.engine;
     if (!e.waitingForKey.exchange(false, std::memory_order_acq_rel)) return;
     e.countIn.state.store(0, std::memory_order_relaxed);
@@ -101,7 +111,7 @@ void startAtKey(AppState& app) {
     notifyEngine(app);
 }
 
-void noteOnPath(AppState& app, const Target& t, int n, int velocity, bool fixedDuration) {
+void noteOnPath(Sequencer& app, const Target& t, int n, int velocity, bool fixedDuration) {
     RecordState& r = app.rec;
     uint8_t v = uint8_t(std::clamp(recordVelocity(app, velocity), 1, 127));
     uint32_t duration = fixedDuration ? uint32_t(recordDuration(app)) : 0;
@@ -112,13 +122,13 @@ void noteOnPath(AppState& app, const Target& t, int n, int velocity, bool fixedD
     }
     if (thruOn(app)) {
         thru(app, t.port, uint8_t(0x90 | t.channel), uint8_t(n), v);
-        app.ui.inLamp[t.track].store(5, std::memory_order_relaxed);
+        lightLamp(app, r.inputLamp[t.track]);
     } else {
-        app.ui.inputIndicator.store(5, std::memory_order_relaxed);
+        lightLamp(app, r.inputIndicator);
     }
 }
 
-void noteOffPath(AppState& app, const Target& t, int n, bool currentTrackPath) {
+void noteOffPath(Sequencer& app, const Target& t, int n, bool currentTrackPath) {
     RecordState& r = app.rec;
     if (recording(app) && (recordDuration(app) == 0 || !currentTrackPath))
         toRing(app, SeqEvent{0, uint8_t(t.track), ST_NOTE_OFF, uint8_t(n), 0, 0, 0});
@@ -139,7 +149,7 @@ void noteOffPath(AppState& app, const Target& t, int n, bool currentTrackPath) {
 
 // Control change 64: neither recorded nor echoed; its release sends the
 // note-offs it held back.
-void sustain(AppState& app, const Target& t, int value, bool currentTrackPath) {
+void sustain(Sequencer& app, const Target& t, int value, bool currentTrackPath) {
     RecordState& r = app.rec;
     r.sustainDown[t.track] = uint8_t(value);
     if (value != 0) return;
@@ -152,7 +162,7 @@ void sustain(AppState& app, const Target& t, int value, bool currentTrackPath) {
 
 // A message other than a note or the pedal: recorded (not the volume
 // controller), followed by the track's mixer values, echoed.
-void otherMessage(AppState& app, const Target& t, uint8_t kind, uint8_t d1, uint8_t d2) {
+void otherMessage(Sequencer& app, const Target& t, uint8_t kind, uint8_t d1, uint8_t d2) {
     RecordState& r = app.rec;
     bool programOn = settingLoad(app.settings.receiveProgram) != 0;
     if (!programOn && (kind == 0xC0 || (kind == 0xB0 && (d1 == 0 || d1 == 32)))) return;
@@ -189,7 +199,7 @@ void otherMessage(AppState& app, const Target& t, uint8_t kind, uint8_t d1, uint
     if (thruOn(app)) thru(app, t.port, uint8_t(kind | t.channel), d1, echo);
 }
 
-void allTracksInput(AppState& app, int c, uint8_t kind, uint8_t d1, uint8_t d2) {
+void allTracksInput(Sequencer& app, int c, uint8_t kind, uint8_t d1, uint8_t d2) {
     RecordState& r = app.rec;
     Target t = targetOf(app, c + 1, c);
     if (kind == 0x90 && d2 > 0) {
@@ -201,7 +211,7 @@ void allTracksInput(AppState& app, int c, uint8_t kind, uint8_t d1, uint8_t d2) 
                                  app.engine.tickCounter.load(std::memory_order_relaxed), 0});
         }
         if (thruOn(app)) thru(app, t.port, uint8_t(0x90 | c), d1, v);
-        app.ui.inLamp[t.track].store(5, std::memory_order_relaxed);
+        lightLamp(app, r.inputLamp[t.track]);
     } else if (kind == 0x90) {
         if (r.sustainDown[t.track]) {
             r.sustainedOff[t.track][d1 >> 5] |= 1u << (d1 & 31);
@@ -215,7 +225,7 @@ void allTracksInput(AppState& app, int c, uint8_t kind, uint8_t d1, uint8_t d2) 
     }
 }
 
-void chordEditInput(AppState& app, uint8_t kind, uint8_t d1, uint8_t d2) {
+void chordEditInput(Sequencer& app, uint8_t kind, uint8_t d1, uint8_t d2) {
     RecordState& r = app.rec;
     if (kind != 0x90) return;
     Target t = targetOf(app, std::clamp(r.inCurrentTrack.load(std::memory_order_relaxed), 1, USER_TRACKS), -1);
@@ -230,7 +240,7 @@ void chordEditInput(AppState& app, uint8_t kind, uint8_t d1, uint8_t d2) {
     }
 }
 
-void trackMuteInput(AppState& app, uint8_t kind, uint8_t d1, uint8_t d2) {
+void trackMuteInput(Sequencer& app, uint8_t kind, uint8_t d1, uint8_t d2) {
     RecordState& r = app.rec;
     if (kind != 0x90 || d2 == 0) return;
     int b = padBase(settingLoad(app.settings.inputPadBase));
@@ -248,7 +258,7 @@ void trackMuteInput(AppState& app, uint8_t kind, uint8_t d1, uint8_t d2) {
     markDirty(app, DIRTY_TRACK_ROW | DIRTY_MIXER);
 }
 
-void currentTrackInput(AppState& app, uint8_t kind, uint8_t d1, uint8_t d2) {
+void currentTrackInput(Sequencer& app, uint8_t kind, uint8_t d1, uint8_t d2) {
     RecordState& r = app.rec;
     int track = std::clamp(r.inCurrentTrack.load(std::memory_order_relaxed), 1, USER_TRACKS);
     Target t = targetOf(app, track, -1);
@@ -307,18 +317,18 @@ void currentTrackInput(AppState& app, uint8_t kind, uint8_t d1, uint8_t d2) {
 
 bool calledFromInput() { return inputCallbackActive; }
 
-bool anyKeyHeld(const AppState& app) {
+bool anyKeyHeld(const Sequencer& app) {
     for (const auto& w : app.rec.heldKeys)
         if (w.load(std::memory_order_relaxed) != 0) return true;
     return false;
 }
 
-bool keyHeld(const AppState& app, int note) {
+bool keyHeld(const Sequencer& app, int note) {
     if (note < 0 || note > 127) return false;
     return (app.rec.heldKeys[note >> 5].load(std::memory_order_relaxed) >> (note & 31)) & 1;
 }
 
-void onMidiInput(AppState& app, int port, uint32_t packed) {
+void onMidiInput(Sequencer& app, int port, uint32_t packed) {
     RecordState& r = app.rec;
     InputScope scope(r);
     uint8_t s = uint8_t(packed);
@@ -331,8 +341,8 @@ void onMidiInput(AppState& app, int port, uint32_t packed) {
     if (s >= 0xF0) {
         // The MIDI-in panel shows which devices send a clock, whichever the
         // clock is taken from.
-        if (s == 0xF8 && port >= 0 && port < MON_DEVICE_ROWS)
-            app.monitorPanels.clockActivity[port].store(MON_CLOCK_FRAMES, std::memory_order_relaxed);
+        if (s == 0xF8 && port >= 0 && port < PLATFORM_MAX_IN_PORTS)
+            r.clockActivity[port].store(CLOCK_ACTIVITY_FRAMES, std::memory_order_relaxed);
         uint32_t clockPort = settingLoad(app.settings.clockInPort);
         if (clockPort == 0 || uint32_t(port + 1) != clockPort) return;
         if (s == 0xF2 || s == 0xFA || s == 0xFB || s == 0xFC) {
@@ -392,11 +402,10 @@ void onMidiInput(AppState& app, int port, uint32_t packed) {
     }
 }
 
-void publishInputState(AppState& app) {
+void publishInputState(Sequencer& app) {
     RecordState& r = app.rec;
     r.inCurrentTrack.store(app.currentTrack, std::memory_order_relaxed);
     r.inAllTracks.store(app.allTracks, std::memory_order_relaxed);
-    r.inTrackMuteMode.store(app.ui.trackMuteMode, std::memory_order_relaxed);
     r.inLengthTicks.store(app.lengthTicks, std::memory_order_relaxed);
     if (!app.seq) return;
     r.inSequenceExists.store(app.seq->exists != 0, std::memory_order_relaxed);
@@ -408,13 +417,13 @@ void publishInputState(AppState& app) {
     }
 }
 
-void clearHeldKeys(AppState& app) {
+void clearHeldKeys(Sequencer& app) {
     for (auto& w : app.rec.heldKeys) w.store(0, std::memory_order_relaxed);
     for (auto& f : app.rec.heldFlag) f.store(0, std::memory_order_relaxed);
     markDirty(app, DIRTY_PADS);
 }
 
-int inputMonitorEntries(const AppState& app, uint32_t out[32]) {
+int inputMonitorEntries(const Sequencer& app, uint32_t out[32]) {
     const RecordState& r = app.rec;
     uint32_t w = r.inputMonitorWrite.load(std::memory_order_acquire);
     uint32_t count = std::min<uint32_t>(w, INPUT_MONITOR_SIZE);

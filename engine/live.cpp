@@ -15,15 +15,15 @@ namespace qz {
 
 namespace {
 
-SpscRing<SeqEvent, LIVE_RING_SIZE>& liveRing(AppState& app) {
+SpscRing<SeqEvent, LIVE_RING_SIZE>& liveRing(Sequencer& app) {
     return calledFromInput() ? app.rec.liveFromInput : app.rec.liveFromWindow;
 }
 
-int currentTrackSeen(const AppState& app) {
+int currentTrackSeen(const Sequencer& app) {
     return calledFromInput() ? app.rec.inCurrentTrack.load(std::memory_order_relaxed) : app.currentTrack;
 }
 
-bool recordingWhileRunning(const AppState& app) {
+bool recordingWhileRunning(const Sequencer& app) {
     return app.engine.playing.load(std::memory_order_acquire) &&
            app.engine.recordMode.load(std::memory_order_relaxed) != 0;
 }
@@ -31,7 +31,7 @@ bool recordingWhileRunning(const AppState& app) {
 // Take what the producers queued: a restart drops the note-ons still
 // waiting (the note-offs stay, so the last chord is still released) and
 // starts the live clock again.
-void takeLive(AppState& app, SpscRing<SeqEvent, LIVE_RING_SIZE>& ring) {
+void takeLive(Sequencer& app, SpscRing<SeqEvent, LIVE_RING_SIZE>& ring) {
     RecordState& r = app.rec;
     SeqEvent e;
     while (ringPop(ring, e)) {
@@ -55,7 +55,7 @@ void takeLive(AppState& app, SpscRing<SeqEvent, LIVE_RING_SIZE>& ring) {
 
 }  // namespace
 
-int chordNotes(const AppState& app, int note, int slot, int strum, int notes[7], int delays[7]) {
+int chordNotes(const Sequencer& app, int note, int slot, int strum, int notes[7], int delays[7]) {
     if (slot < 0 || slot >= CHORD_TYPES || note < 0 || note > 127) return 0;
     int count = 0;
     notes[count] = note;
@@ -73,7 +73,7 @@ int chordNotes(const AppState& app, int note, int slot, int strum, int notes[7],
     return count;
 }
 
-void liveQueueStep(AppState& app) {
+void liveQueueStep(Sequencer& app) {
     RecordState& r = app.rec;
     takeLive(app, r.liveFromWindow);
     takeLive(app, r.liveFromInput);
@@ -90,7 +90,7 @@ void liveQueueStep(AppState& app) {
     r.livePendingCount = w;
 }
 
-void liveNote(AppState& app, int track, int note, int velocity, uint32_t duration) {
+void liveNote(Sequencer& app, int track, int note, int velocity, uint32_t duration) {
     if (track < 1 || track > USER_TRACKS || note < 0 || note > 127) return;
     if (track == currentTrackSeen(app)) app.rec.lastLiveNote.store(note, std::memory_order_relaxed);
     ringPush(liveRing(app), SeqEvent{0, uint8_t(track), ST_NOTE, uint8_t(note), uint8_t(std::clamp(velocity, 1, 127)),
@@ -98,13 +98,13 @@ void liveNote(AppState& app, int track, int note, int velocity, uint32_t duratio
     notifyEngine(app);
 }
 
-void liveNoteOff(AppState& app, int track, int note) {
+void liveNoteOff(Sequencer& app, int track, int note) {
     if (track < 1 || track > USER_TRACKS || note < 0 || note > 127) return;
     ringPush(liveRing(app), SeqEvent{0, uint8_t(track), ST_NOTE_OFF, uint8_t(note), 0, 0, 0});
     notifyEngine(app);
 }
 
-void liveNoteOn(AppState& app, int track, int note, int velocity, uint32_t duration, int slot, int strum) {
+void liveNoteOn(Sequencer& app, int track, int note, int velocity, uint32_t duration, int slot, int strum) {
     if (track < 1 || track > USER_TRACKS) return;
     int notes[7], delays[7];
     int n = chordNotes(app, note, slot, strum, notes, delays);
@@ -121,7 +121,7 @@ void liveNoteOn(AppState& app, int track, int note, int velocity, uint32_t durat
     notifyEngine(app);
 }
 
-void liveChordOff(AppState& app, int track, int note, int slot) {
+void liveChordOff(Sequencer& app, int track, int note, int slot) {
     if (track < 1 || track > USER_TRACKS) return;
     int notes[7], delays[7];
     int n = chordNotes(app, note, slot, 0, notes, delays);
@@ -130,8 +130,7 @@ void liveChordOff(AppState& app, int track, int note, int slot) {
     notifyEngine(app);
 }
 
-void recordChordOn(AppState& app, Tick t, int track, int note, int velocity, uint32_t duration, int slot,
-                   int strum) {
+void recordChordOn(Sequencer& app, Tick t, int track, int note, int velocity, uint32_t duration, int slot, int strum) {
     if (track < 1 || track > USER_TRACKS) return;
     bool input = calledFromInput();
     // The input thread knows the length only as published by the window thread.
@@ -158,7 +157,7 @@ void recordChordOn(AppState& app, Tick t, int track, int note, int velocity, uin
     }
 }
 
-void recordChordOff(AppState& app, int track, int note, int slot) {
+void recordChordOff(Sequencer& app, int track, int note, int slot) {
     if (track < 1 || track > USER_TRACKS) return;
     int notes[7], delays[7];
     int n = chordNotes(app, note, slot, 0, notes, delays);

@@ -27,7 +27,7 @@ bool anyMarked(const Sequence* s) {
 // Compact the note buffer in place: erased entries go, the heard-this-pass
 // bit goes, open notes are closed at the stop (at most 9999 ticks and not
 // past `limit`), entries at or past the sequence end go. Returns the count.
-int32_t compactNoteBuffer(AppState& app, Tick limit) {
+int32_t compactNoteBuffer(Sequencer& app, Tick limit) {
     RecordState& r = app.rec;
     SeqEvent* buf = app.work->firstHalf();
     uint32_t now = app.engine.tickCounter.load(std::memory_order_relaxed);
@@ -52,15 +52,15 @@ int32_t compactNoteBuffer(AppState& app, Tick limit) {
 
 }  // namespace
 
-bool mergeNeeded(const AppState& app) {
+bool mergeNeeded(const Sequencer& app) {
     if (!app.seq) return false;
     // A REC pass marks the notes it replaces even when nothing was played:
     // they must go (or come back) at the stop, not stay silent and hidden.
-    return app.engine.recorded.load(std::memory_order_relaxed) || app.engine.erasePending ||
-           !recordBuffersEmpty(app) || anyMarked(app.seq);
+    return app.engine.recorded.load(std::memory_order_relaxed) || app.erasePending || !recordBuffersEmpty(app) ||
+           anyMarked(app.seq);
 }
 
-int mergeRecording(AppState& app) {
+int mergeRecording(Sequencer& app) {
     EngineState& e = app.engine;
     RecordState& r = app.rec;
     if (!app.seq || !app.work) return 0;
@@ -68,7 +68,7 @@ int mergeRecording(AppState& app) {
     Sequence* old = app.seq;
     Tick pos = e.position.load(std::memory_order_relaxed);
     bool loopWasOn = e.loopOn.load(std::memory_order_relaxed);
-    int32_t firstBar = app.ui.firstBar;
+    int32_t firstBar = app.firstBar;
     Tick limit = loopWasOn && pos < e.loopEndTick ? e.loopEndTick : int32_t(old->bars) * TICKS_PER_BAR;
 
     int32_t notes = compactNoteBuffer(app, limit);
@@ -127,7 +127,7 @@ int mergeRecording(AppState& app) {
     std::memset(r.openNote, 0, sizeof r.openNote);
     app.clipboard.mode = CLIP_NONE;
     app.clipboard.count = 0;
-    e.erasePending = false;
+    app.erasePending = false;
 
     // The old block, unmarked, is what UNDO brings back.
     dropUndo(app);
@@ -136,13 +136,12 @@ int mergeRecording(AppState& app) {
         unmarkAll(old);
         app.slots[app.currentSlot] = block;
         app.seq = block;
-        e.playIndex = 0;
-        e.loopIndex = 0;
+        engineDetachSequence(app);
     }
     app.undoCopy = old;
     app.undoFirstBar = firstBar;
     pointAtSequence(app, app.currentSlot);
-    app.ui.firstBar = firstBar;
+    app.firstBar = firstBar;
     e.loopOn.store(loopWasOn, std::memory_order_relaxed);
     computeLoopPoints(app);
     locateTick(app, pos);

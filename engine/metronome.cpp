@@ -3,7 +3,7 @@
 
 namespace qz {
 
-void click(AppState& app, uint8_t velocity) {
+void click(Sequencer& app, uint8_t velocity) {
     const PersistentSettings& s = app.settings;
     int port = int(settingLoad(s.clickPort));
     int channel = int(settingLoad(s.clickChannel) & 15);
@@ -12,7 +12,7 @@ void click(AppState& app, uint8_t velocity) {
     sendPortMessage(app, port, channel, 0x90, note, 0);
 }
 
-void clickStep(AppState& app) {
+void clickStep(Sequencer& app) {
     const PersistentSettings& s = app.settings;
     bool recording = app.engine.recordMode.load(std::memory_order_relaxed) != 0;
     bool on = recording ? settingLoad(s.clickInRec) != 0 : settingLoad(s.clickInPlay) != 0;
@@ -23,7 +23,7 @@ void clickStep(AppState& app) {
         click(app, uint8_t(settingLoad(s.normalVelocity) & 127));
 }
 
-void armCountIn(AppState& app) {
+void armCountIn(Sequencer& app) {
     EngineLockGuard lock(app.engineLock);
     int32_t pos = app.engine.position.load(std::memory_order_relaxed);
     locateTick(app, pos / TICKS_PER_BAR * TICKS_PER_BAR);
@@ -34,7 +34,7 @@ void armCountIn(AppState& app) {
     c.state.store(1, std::memory_order_relaxed);
 }
 
-int countInStep(AppState& app) {
+int countInStep(Sequencer& app) {
     EngineState& e = app.engine;
     CountInState& c = e.countIn;
     int32_t state = c.state.load(std::memory_order_relaxed);

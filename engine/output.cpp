@@ -26,7 +26,7 @@ int messageLength(uint8_t status) {
 }
 
 // Hand the low bytes of a packed message to the platform.
-void emit(AppState& app, int port, uint32_t packed) {
+void emit(Sequencer& app, int port, uint32_t packed) {
     const MidiOutput& out = app.engine.out;
     if (!out.sendShort) return;
     uint8_t bytes[3] = {uint8_t(packed), uint8_t(packed >> 8), uint8_t(packed >> 16)};
@@ -34,7 +34,7 @@ void emit(AppState& app, int port, uint32_t packed) {
 }
 
 // Log a channel message unless the monitor shows another channel.
-void logChannelMessage(AppState& app, int port, uint32_t packed) {
+void logChannelMessage(Sequencer& app, int port, uint32_t packed) {
     int32_t ch = app.engine.outMonitorChannel.load(std::memory_order_relaxed);
     if (ch != 0 && ch != int32_t(packed & 15) + 1) return;
     logOutput(app, (packed & 0xFFFFFF) | uint32_t(port & 0xFF) << 24);
@@ -64,7 +64,7 @@ bool putInRing(MessageRing& q, uint32_t packed) {
 
 }  // namespace
 
-void logOutput(AppState& app, uint32_t packedWithPort) {
+void logOutput(Sequencer& app, uint32_t packedWithPort) {
     EngineState& e = app.engine;
     uint32_t w = e.monitorWrite.load(std::memory_order_relaxed);
     e.monitor[w % MONITOR_SIZE].store(packedWithPort, std::memory_order_relaxed);
@@ -73,22 +73,22 @@ void logOutput(AppState& app, uint32_t packedWithPort) {
     markDirty(app, DIRTY_OUT_MONITOR_LIST);
 }
 
-int outputPortFor(const AppState& app, int device) {
+int outputPortFor(const Sequencer& app, int device) {
     if (settingLoad(app.settings.deviceByTrack) == 1) return device;
     return int(settingLoad(app.settings.masterDevice));
 }
 
-void sendTrackMessage(AppState& app, int device, int channel, uint8_t status, uint8_t d1, uint8_t d2) {
+void sendTrackMessage(Sequencer& app, int device, int channel, uint8_t status, uint8_t d1, uint8_t d2) {
     sendPortMessage(app, outputPortFor(app, device), channel, status, d1, d2);
 }
 
-void sendPortMessage(AppState& app, int port, int channel, uint8_t status, uint8_t d1, uint8_t d2) {
+void sendPortMessage(Sequencer& app, int port, int channel, uint8_t status, uint8_t d1, uint8_t d2) {
     uint32_t m = pack(channel, status, d1, d2);
     emit(app, port, m);
     logChannelMessage(app, port, m);
 }
 
-void sendClockMessage(AppState& app, uint8_t status, uint8_t d1, uint8_t d2) {
+void sendClockMessage(Sequencer& app, uint8_t status, uint8_t d1, uint8_t d2) {
     uint32_t clockPort = settingLoad(app.settings.clockOutPort);
     if (clockPort == 0) return;
     int port = int(clockPort) - 1;
@@ -97,7 +97,7 @@ void sendClockMessage(AppState& app, uint8_t status, uint8_t d1, uint8_t d2) {
     if (status != 0xF8 || settingLoad(app.settings.showClockInMonitor)) logOutput(app, m | uint32_t(port) << 24);
 }
 
-void queueMessage(AppState& app, uint32_t packed) {
+void queueMessage(Sequencer& app, uint32_t packed) {
     EngineState& e = app.engine;
     for (uint32_t waited = 0;; ++waited) {
         if (putInRing(e.outQueue, packed)) {
@@ -118,12 +118,12 @@ void queueMessage(AppState& app, uint32_t packed) {
     }
 }
 
-void queueTrackMessage(AppState& app, int device, int channel, uint8_t status, uint8_t d1, uint8_t d2) {
+void queueTrackMessage(Sequencer& app, int device, int channel, uint8_t status, uint8_t d1, uint8_t d2) {
     int port = outputPortFor(app, device);
     queueMessage(app, pack(channel, status, d1, d2) | uint32_t(port & 0xFF) << 24);
 }
 
-bool queueThruMessage(AppState& app, uint32_t packed) {
+bool queueThruMessage(Sequencer& app, uint32_t packed) {
     if (putInRing(app.engine.thruQueue, packed)) {
         notifyEngine(app);
         return true;
@@ -132,12 +132,12 @@ bool queueThruMessage(AppState& app, uint32_t packed) {
     return false;
 }
 
-bool queueThruTrackMessage(AppState& app, int device, int channel, uint8_t status, uint8_t d1, uint8_t d2) {
+bool queueThruTrackMessage(Sequencer& app, int device, int channel, uint8_t status, uint8_t d1, uint8_t d2) {
     int port = outputPortFor(app, device);
     return queueThruMessage(app, pack(channel, status, d1, d2) | uint32_t(port & 0xFF) << 24);
 }
 
-bool drainOneQueued(AppState& app) {
+bool drainOneQueued(Sequencer& app) {
     EngineState& e = app.engine;
     uint32_t m = 0;
     if (!takeFromRing(e.thruQueue, m) && !takeFromRing(e.outQueue, m)) return false;
@@ -147,7 +147,7 @@ bool drainOneQueued(AppState& app) {
     return true;
 }
 
-void sendPendingLong(AppState& app) {
+void sendPendingLong(Sequencer& app) {
     EngineState& e = app.engine;
     int32_t p = e.longPort.load(std::memory_order_acquire);
     if (p == 0) return;
@@ -157,7 +157,7 @@ void sendPendingLong(AppState& app) {
     e.longPort.store(0, std::memory_order_release);
 }
 
-int sendLongMessage(AppState& app, int port, const uint8_t* bytes, int length) {
+int sendLongMessage(Sequencer& app, int port, const uint8_t* bytes, int length) {
     EngineState& e = app.engine;
     if (length <= 0 || length > LONG_MESSAGE_MAX || port < 0) return 0;
     if (e.tickDriver.load(std::memory_order_acquire) == TICK_DRIVER_NONE)
@@ -180,11 +180,11 @@ int sendLongMessage(AppState& app, int port, const uint8_t* bytes, int length) {
     return e.longResult.load(std::memory_order_relaxed);
 }
 
-void allNotesOffPort(AppState& app, int port) {
+void allNotesOffPort(Sequencer& app, int port) {
     for (int c = 0; c < 16; ++c) queueMessage(app, pack(c, 0xB0, 123, 0) | uint32_t(port & 0xFF) << 24);
 }
 
-void allNotesOffEverywhere(AppState& app) {
+void allNotesOffEverywhere(Sequencer& app) {
     for (int port = 0; port < app.engine.outPortCount; ++port) {
         for (int c = 0; c < 16; ++c) {
             queueMessage(app, pack(c, 0xB0, 123, 0) | uint32_t(port) << 24);
@@ -194,7 +194,7 @@ void allNotesOffEverywhere(AppState& app) {
     }
 }
 
-void resetPort(AppState& app, int port) {
+void resetPort(Sequencer& app, int port) {
     if (port < 0 || port >= OUT_PORTS) return;
     uint32_t mode = settingLoad(app.settings.resetMode[port]);
     if (mode == 1)
@@ -205,7 +205,7 @@ void resetPort(AppState& app, int port) {
         sendLongMessage(app, port, GM_RESET, int(sizeof GM_RESET));
 }
 
-void resetAllPorts(AppState& app) {
+void resetAllPorts(Sequencer& app) {
     for (int port = 0; port < app.engine.outPortCount && port < OUT_PORTS; ++port) resetPort(app, port);
 }
 
@@ -220,7 +220,7 @@ void gsRhythmPartMessage(int channel, bool drum, uint8_t out[11]) {
     std::memcpy(out, msg, sizeof msg);
 }
 
-void sendBankAndProgram(AppState& app, int track) {
+void sendBankAndProgram(Sequencer& app, int track) {
     if (!app.seq || track < 0 || track >= TRACK_RECORDS) return;
     const TrackRecord& r = app.seq->tracks[track];
     int port = outputPortFor(app, r.device);
@@ -232,7 +232,7 @@ void sendBankAndProgram(AppState& app, int track) {
     queueTrackMessage(app, r.device, c, 0xC0, r.program, 0);
 }
 
-void sendTrackSetup(AppState& app, int track) {
+void sendTrackSetup(Sequencer& app, int track) {
     if (!app.seq || track < 0 || track >= TRACK_RECORDS) return;
     const TrackRecord& r = app.seq->tracks[track];
     int port = outputPortFor(app, r.device);
@@ -252,7 +252,7 @@ void sendTrackSetup(AppState& app, int track) {
     engineWait(app, 10);
 }
 
-void sendAllTrackSetups(AppState& app) {
+void sendAllTrackSetups(Sequencer& app) {
     if (!app.seq) return;
     bool seen[10][16] = {};
     for (int t = 1; t <= USER_TRACKS; ++t) {
@@ -270,7 +270,7 @@ void sendAllTrackSetups(AppState& app) {
 namespace {
 
 // Audition note of a track: a drum part sounds a snare-like 47, others 60.
-void audition(AppState& app, int track, uint8_t velocity) {
+void audition(Sequencer& app, int track, uint8_t velocity) {
     if (!app.seq || track < 0 || track >= TRACK_RECORDS) return;
     const TrackRecord& r = app.seq->tracks[track];
     int port = outputPortFor(app, r.device);
@@ -282,7 +282,11 @@ void audition(AppState& app, int track, uint8_t velocity) {
 
 }  // namespace
 
-void auditionOn(AppState& app, int track) { audition(app, track, 127); }
-void auditionOff(AppState& app, int track) { audition(app, track, 0); }
+void auditionOn(Sequencer& app, int track) {
+    audition(app, track, 127);
+}
+void auditionOff(Sequencer& app, int track) {
+    audition(app, track, 0);
+}
 
 }  // namespace qz

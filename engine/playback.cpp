@@ -8,13 +8,13 @@ namespace qz {
 
 namespace {
 
-void noteOff(AppState& app, const RunningNote& n) {
+void noteOff(Sequencer& app, const RunningNote& n) {
     sendTrackMessage(app, int(n.device), int(n.channel), 0x90, uint8_t(n.note), 0);
 }
 
 }  // namespace
 
-void playDueEvents(AppState& app) {
+void playDueEvents(Sequencer& app) {
     EngineState& e = app.engine;
     Sequence* s = app.seq;
     if (!s) return;
@@ -25,8 +25,8 @@ void playDueEvents(AppState& app) {
     int32_t cur = app.currentTrack;
     int32_t padSolo = e.padSolo.load(std::memory_order_relaxed);
     bool solo = e.soloMode.load(std::memory_order_relaxed) != 0;
-    while (e.playIndex < n && ev[e.playIndex].time <= pos) {
-        SeqEvent& x = ev[e.playIndex++];
+    while (app.playIndex < n && ev[app.playIndex].time <= pos) {
+        SeqEvent& x = ev[app.playIndex++];
         if (x.track >= 19) continue;  // marked for removal, or no track
         if (replacing && (x.track == cur || app.allTracks)) {
             // REC replaces what it passes over: the merge removes it.
@@ -53,7 +53,7 @@ void playDueEvents(AppState& app) {
     }
 }
 
-void playEvent(AppState& app, const SeqEvent& x) {
+void playEvent(Sequencer& app, const SeqEvent& x) {
     EngineState& e = app.engine;
     int track = x.track & 0x7F;
     if (!app.seq || track >= TRACK_RECORDS) return;
@@ -104,7 +104,7 @@ void playEvent(AppState& app, const SeqEvent& x) {
     }
 }
 
-void addRunningNote(AppState& app, uint32_t duration, uint32_t note, uint32_t channel, uint32_t device,
+void addRunningNote(Sequencer& app, uint32_t duration, uint32_t note, uint32_t channel, uint32_t device,
                     uint32_t track) {
     EngineState& e = app.engine;
     int32_t remaining = duration == 0 || duration > uint32_t(RUNNING_HELD) ? RUNNING_HELD : int32_t(duration);
@@ -126,7 +126,7 @@ void addRunningNote(AppState& app, uint32_t duration, uint32_t note, uint32_t ch
     e.runningHigh = std::max(e.runningHigh, i + 1);
 }
 
-void runningNotesStep(AppState& app, int32_t n) {
+void runningNotesStep(Sequencer& app, int32_t n) {
     EngineState& e = app.engine;
     int high = 0;
     for (int i = 0; i < e.runningHigh; ++i) {
@@ -144,7 +144,7 @@ void runningNotesStep(AppState& app, int32_t n) {
     e.runningHigh = high;
 }
 
-void releaseRunningNote(AppState& app, uint32_t track, uint32_t note) {
+void releaseRunningNote(Sequencer& app, uint32_t track, uint32_t note) {
     EngineState& e = app.engine;
     for (int i = 0; i < e.runningHigh; ++i) {
         RunningNote& rn = e.running[i];
@@ -155,7 +155,7 @@ void releaseRunningNote(AppState& app, uint32_t track, uint32_t note) {
     }
 }
 
-void cancelRunningNote(AppState& app, uint32_t note, uint32_t channel, uint32_t device) {
+void cancelRunningNote(Sequencer& app, uint32_t note, uint32_t channel, uint32_t device) {
     EngineState& e = app.engine;
     for (int i = 0; i < e.runningHigh; ++i) {
         RunningNote& rn = e.running[i];
@@ -166,7 +166,7 @@ void cancelRunningNote(AppState& app, uint32_t note, uint32_t channel, uint32_t 
     }
 }
 
-void allRunningNotesOff(AppState& app) {
+void allRunningNotesOff(Sequencer& app) {
     EngineState& e = app.engine;
     for (int i = 0; i < e.runningHigh; ++i) {
         RunningNote& rn = e.running[i];

@@ -19,25 +19,25 @@ const char* const DURATION_LABELS[DURATION_ROWS] = {"PLAYED", "2 Bars", "1 Bar "
                                                     "1/8   ", "1/8-3 ", "1/16  ", "1/16-3", "1/32  ", "1/32-3"};
 const int32_t DURATION_TICKS[DURATION_ROWS] = {0, 768, 384, 192, 96, 64, 48, 32, 24, 16, 12, 8};
 
-int32_t recordVelocity(const AppState& app, int32_t played) {
+int32_t recordVelocity(const Sequencer& app, int32_t played) {
     uint32_t row = settingLoad(app.settings.recVelocity);
     if (row == 0 || row >= uint32_t(VELOCITY_ROWS)) return played;
     return VELOCITY_VALUES[row];
 }
 
-int32_t recordDuration(const AppState& app) {
+int32_t recordDuration(const Sequencer& app) {
     uint32_t row = settingLoad(app.settings.recDuration);
     return row < uint32_t(DURATION_ROWS) ? DURATION_TICKS[row] : 0;
 }
 
-void stepAdvance(AppState& app) {
+void stepAdvance(Sequencer& app) {
     int32_t ticks = recordDuration(app);
     if (ticks == 0) return;
     locateTick(app, app.engine.position.load(std::memory_order_relaxed) + ticks);
     markDirty(app, DIRTY_GRID);
 }
 
-Tick snapToGrid(const AppState& app, Tick t) {
+Tick snapToGrid(const Sequencer& app, Tick t) {
     uint32_t row = settingLoad(app.settings.tcIndex);
     if (app.allTracks || row >= uint32_t(TC_ROW_COUNT)) return t;
     int32_t g = TC_GRID[row];
@@ -50,7 +50,7 @@ Tick snapToGrid(const AppState& app, Tick t) {
     return std::max(result, 0);
 }
 
-Tick correctTime(AppState& app, Tick t) {
+Tick correctTime(Sequencer& app, Tick t) {
     uint32_t row = settingLoad(app.settings.tcIndex);
     if (app.allTracks || row == 0 || row >= uint32_t(TC_ROW_COUNT)) return t;
     Tick c = snapToGrid(app, t);

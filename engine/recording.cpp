@@ -21,15 +21,19 @@ namespace {
 constexpr int32_t NOTE_CAPACITY = WORK_HALF_EVENTS;
 constexpr int32_t EVENT_CAPACITY = WORK_HALF_EVENTS;
 
-SeqEvent* noteBuffer(AppState& app) { return app.work->firstHalf(); }
-SeqEvent* eventBuffer(AppState& app) { return app.work->secondHalf(); }
+SeqEvent* noteBuffer(Sequencer& app) {
+    return app.work->firstHalf();
+}
+SeqEvent* eventBuffer(Sequencer& app) {
+    return app.work->secondHalf();
+}
 
 bool sameNote(const SeqEvent& e, uint8_t track, uint8_t note) {
     return e.status == ST_NOTE && (e.track & 0x7F) == track && e.data1 == note;
 }
 
 // Duration of an open note closed now: at least 1, at most 9999.
-uint32_t heldDuration(const AppState& app, uint32_t start) {
+uint32_t heldDuration(const Sequencer& app, uint32_t start) {
     uint32_t now = app.engine.tickCounter.load(std::memory_order_relaxed);
     int64_t d = int64_t(int32_t(now - start));
     return uint32_t(std::clamp<int64_t>(d, 1, MAX_DURATION));
@@ -38,7 +42,7 @@ uint32_t heldDuration(const AppState& app, uint32_t start) {
 // Open a hole at index i of the note buffer and write `e` there. The
 // playback point keeps its index; the loop-start point and the open-note
 // table follow the entries they name. The caller checked the room.
-void insertNoteEntry(AppState& app, int32_t i, const SeqEvent& e) {
+void insertNoteEntry(Sequencer& app, int32_t i, const SeqEvent& e) {
     RecordState& r = app.rec;
     SeqEvent* buf = noteBuffer(app);
     std::memmove(buf + i + 1, buf + i, size_t(r.noteEnd - i) * sizeof(SeqEvent));
@@ -52,7 +56,7 @@ void insertNoteEntry(AppState& app, int32_t i, const SeqEvent& e) {
 
 // Index of the first note buffer entry at tick >= t, searched from the
 // playback point (the entries near it are the ones recording touches).
-int32_t firstEntryAt(AppState& app, Tick t) {
+int32_t firstEntryAt(Sequencer& app, Tick t) {
     RecordState& r = app.rec;
     const SeqEvent* buf = noteBuffer(app);
     int32_t i = std::clamp(r.notePlay, 0, r.noteEnd);
@@ -64,12 +68,12 @@ int32_t firstEntryAt(AppState& app, Tick t) {
 // OVER DUB: notes of the sequence at exactly tick r with this track and
 // number give way to the new one; the merge removes them. The search starts
 // at the play index, which stands within a grid step of r.
-void markReplacedNotes(AppState& app, Tick r, uint8_t track, uint8_t note) {
+void markReplacedNotes(Sequencer& app, Tick r, uint8_t track, uint8_t note) {
     Sequence* s = app.seq;
     if (!s) return;
     SeqEvent* ev = seqEvents(s);
     int32_t n = s->eventCount;
-    int32_t i = std::clamp(app.engine.playIndex, 0, n);
+    int32_t i = std::clamp(app.playIndex, 0, n);
     while (i > 0 && ev[i - 1].time >= r) --i;
     while (i < n && ev[i].time < r) ++i;
     for (; i < n && ev[i].time == r; ++i)
@@ -78,7 +82,7 @@ void markReplacedNotes(AppState& app, Tick r, uint8_t track, uint8_t note) {
 
 // Put a note-on at tick t into the note buffer, replacing an entry of the
 // same tick, track and number. Returns its index, or -1 when full.
-int32_t placeNote(AppState& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t value,
+int32_t placeNote(Sequencer& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t value,
                   bool heardLive) {
     RecordState& r = app.rec;
     SeqEvent* buf = noteBuffer(app);
@@ -103,7 +107,7 @@ int32_t placeNote(AppState& app, Tick t, uint8_t track, uint8_t note, uint8_t ve
 
 // ALL TRACKS: every entry except a note-off goes in at the position, after
 // the entries of that tick; note-ons become the open note of their track.
-void fileAllTracks(AppState& app, const SeqEvent& in, Tick pos) {
+void fileAllTracks(Sequencer& app, const SeqEvent& in, Tick pos) {
     RecordState& r = app.rec;
     SeqEvent* buf = noteBuffer(app);
     uint8_t track = in.track & 0x7F;
@@ -130,7 +134,7 @@ void fileAllTracks(AppState& app, const SeqEvent& in, Tick pos) {
 
 // First index of the event buffer whose entry lies at or after t (the
 // buffer is in arrival order, so this is the first such entry).
-int32_t firstEventEntryAt(AppState& app, Tick t) {
+int32_t firstEventEntryAt(Sequencer& app, Tick t) {
     const SeqEvent* buf = eventBuffer(app);
     int32_t i = 0;
     while (i < app.rec.eventHigh && buf[i].time < t) ++i;
@@ -139,13 +143,13 @@ int32_t firstEventEntryAt(AppState& app, Tick t) {
 
 }  // namespace
 
-int32_t fileNoteOn(AppState& app, Tick r, uint8_t track, uint8_t note, uint8_t velocity, uint32_t value) {
+int32_t fileNoteOn(Sequencer& app, Tick r, uint8_t track, uint8_t note, uint8_t velocity, uint32_t value) {
     if (app.rec.noteEnd >= NOTE_CAPACITY) return -1;
     if (app.engine.recordMode.load(std::memory_order_relaxed) == 2) markReplacedNotes(app, r, track, note);
     return placeNote(app, r, track, note, velocity, value, true);
 }
 
-int32_t closeBufferedNote(AppState& app, uint8_t track, uint8_t note) {
+int32_t closeBufferedNote(Sequencer& app, uint8_t track, uint8_t note) {
     RecordState& r = app.rec;
     SeqEvent* buf = noteBuffer(app);
     int32_t from = std::clamp(r.notePlay, 0, r.noteEnd);
@@ -158,7 +162,7 @@ int32_t closeBufferedNote(AppState& app, uint8_t track, uint8_t note) {
     return found;
 }
 
-void takeInput(AppState& app) {
+void takeInput(Sequencer& app) {
     EngineState& e = app.engine;
     RecordState& r = app.rec;
     if (ringEmpty(r.inputRing)) return;
@@ -208,7 +212,7 @@ void takeInput(AppState& app) {
     }
 }
 
-void playRecorded(AppState& app) {
+void playRecorded(Sequencer& app) {
     if (app.allTracks || !app.work) return;
     EngineState& e = app.engine;
     RecordState& r = app.rec;
@@ -233,13 +237,13 @@ void playRecorded(AppState& app) {
     }
 }
 
-void rewindRecordBuffers(AppState& app, bool toStart) {
+void rewindRecordBuffers(Sequencer& app, bool toStart) {
     RecordState& r = app.rec;
     r.notePlay = toStart ? 0 : std::min(r.noteLoop, r.noteEnd);
     r.eventCursor = toStart ? 0 : std::min(r.eventLoop, r.eventHigh);
 }
 
-void setRecordLoopPoints(AppState& app) {
+void setRecordLoopPoints(Sequencer& app) {
     if (!app.work) return;
     RecordState& r = app.rec;
     Tick t = app.engine.loopStartTick;
@@ -250,7 +254,7 @@ void setRecordLoopPoints(AppState& app) {
     r.eventLoop = firstEventEntryAt(app, t);
 }
 
-void setRecordPlayPoints(AppState& app, Tick t) {
+void setRecordPlayPoints(Sequencer& app, Tick t) {
     if (!app.work) return;
     RecordState& r = app.rec;
     const SeqEvent* buf = noteBuffer(app);
@@ -260,9 +264,11 @@ void setRecordPlayPoints(AppState& app, Tick t) {
     r.eventCursor = firstEventEntryAt(app, t);
 }
 
-bool recordBuffersEmpty(const AppState& app) { return app.rec.noteEnd == 0 && app.rec.eventHigh == 0; }
+bool recordBuffersEmpty(const Sequencer& app) {
+    return app.rec.noteEnd == 0 && app.rec.eventHigh == 0;
+}
 
-void resetRecordBuffers(AppState& app) {
+void resetRecordBuffers(Sequencer& app) {
     EngineState& e = app.engine;
     RecordState& r = app.rec;
     EngineLockGuard lock(app.engineLock);
@@ -285,7 +291,7 @@ void resetRecordBuffers(AppState& app) {
 
 // ---- Grid edits while recording runs ----------------------------------------------------
 
-int32_t recordInsertNote(AppState& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t duration,
+int32_t recordInsertNote(Sequencer& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t duration,
                          bool heardLive) {
     if (!app.work || t < 0 || t >= app.lengthTicks) return -1;
     EngineLockGuard lock(app.engineLock);
@@ -295,13 +301,13 @@ int32_t recordInsertNote(AppState& app, Tick t, uint8_t track, uint8_t note, uin
     return placeNote(app, t, track, note, velocity, value, heardLive);
 }
 
-void recordCloseNote(AppState& app, uint8_t track, uint8_t note) {
+void recordCloseNote(Sequencer& app, uint8_t track, uint8_t note) {
     if (!app.work) return;
     EngineLockGuard lock(app.engineLock);
     closeBufferedNote(app, track, note);
 }
 
-int32_t recordFindNote(AppState& app, Tick t, int32_t reach) {
+int32_t recordFindNote(Sequencer& app, Tick t, int32_t reach) {
     if (!app.work) return -1;
     EngineLockGuard lock(app.engineLock);
     const SeqEvent* buf = noteBuffer(app);
@@ -319,7 +325,7 @@ int32_t recordFindNote(AppState& app, Tick t, int32_t reach) {
     return best;
 }
 
-void removeRecordedNotes(AppState& app, int track, Tick from, Tick to, int lowNote, int highNote) {
+void removeRecordedNotes(Sequencer& app, int track, Tick from, Tick to, int lowNote, int highNote) {
     if (!app.work) return;
     EngineLockGuard lock(app.engineLock);
     RecordState& r = app.rec;

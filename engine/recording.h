@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "song/app_state.h"
+#include "engine/sequencer.h"
 #include "song/records.h"
 
 namespace qz {
@@ -18,19 +18,19 @@ namespace qz {
 
 // (input) One short message from input port `port`: status | d1 << 8 | d2 << 16.
 // Never allocates, locks or waits.
-void onMidiInput(AppState& app, int port, uint32_t packed);
+void onMidiInput(Sequencer& app, int port, uint32_t packed);
 // True while the calling thread is handling an input message.
 bool calledFromInput();
 // (window) Publish what the input thread needs of the current sequence and
 // track (it never reads the sequence block itself). Cheap; run every poll.
-void publishInputState(AppState& app);
+void publishInputState(Sequencer& app);
 // (window) Forget every held and sustained key (panic, chord edit closed).
-void clearHeldKeys(AppState& app);
+void clearHeldKeys(Sequencer& app);
 // Any input key held (any thread; a snapshot).
-bool anyKeyHeld(const AppState& app);
-bool keyHeld(const AppState& app, int note);
+bool anyKeyHeld(const Sequencer& app);
+bool keyHeld(const Sequencer& app, int note);
 // (window) The input monitor's entries, oldest first; returns how many (<= 32).
-int inputMonitorEntries(const AppState& app, uint32_t out[32]);
+int inputMonitorEntries(const Sequencer& app, uint32_t out[32]);
 
 // ---- Recording buffers (recording.cpp) ------------------------------------------------
 
@@ -38,34 +38,36 @@ int inputMonitorEntries(const AppState& app, uint32_t out[32]);
 // takeInput, playRecorded
 // (tick) The loop or sequence wrap: the buffers' points go back to their
 // loop-start points (`toStart`: to the first entries).
-void rewindRecordBuffers(AppState& app, bool toStart);
+void rewindRecordBuffers(Sequencer& app, bool toStart);
 // (window, under the engine lock) Loop-start points to the first entries at
 // or after the loop start (the loop moved while running).
-void setRecordLoopPoints(AppState& app);
+void setRecordLoopPoints(Sequencer& app);
 // (window, under the engine lock) Playback and write points to the first
 // entries at or after t (a locate while running).
-void setRecordPlayPoints(AppState& app, Tick t);
+void setRecordPlayPoints(Sequencer& app, Tick t);
 // (tick) File a note-on into the note buffer at tick r; returns its index, or
 // -1 when the buffer is full.
-int32_t fileNoteOn(AppState& app, Tick r, uint8_t track, uint8_t note, uint8_t velocity, uint32_t value);
+int32_t fileNoteOn(Sequencer& app, Tick r, uint8_t track, uint8_t note, uint8_t velocity, uint32_t value);
 // (tick) Close the open note of a track and number (search back from the
 // playback point, then forward). Returns its index or -1.
-int32_t closeBufferedNote(AppState& app, uint8_t track, uint8_t note);
+int32_t closeBufferedNote(Sequencer& app, uint8_t track, uint8_t note);
 // True when nothing was recorded into the buffers.
-bool recordBuffersEmpty(const AppState& app);
+bool recordBuffersEmpty(const Sequencer& app);
 
 // Note buffer edits of the grid while recording runs (window, each takes the
 // engine lock). Insert a note in time order; -1 when at or past the sequence
 // end or the buffer is full. `heardLive`: the note sounded as it was entered
 // (a chord from the panel), so this pass does not play it again.
-int32_t recordInsertNote(AppState& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t duration,
+int32_t recordInsertNote(Sequencer& app, Tick t, uint8_t track, uint8_t note, uint8_t velocity, uint32_t duration,
                          bool heardLive = false);
 // Close the open note of a track and number in the note buffer.
-void recordCloseNote(AppState& app, uint8_t track, uint8_t note);
+void recordCloseNote(Sequencer& app, uint8_t track, uint8_t note);
 // Index of the current track's note nearest to tick t within `reach` ticks,
 // or -1.
-int32_t recordFindNote(AppState& app, Tick t, int32_t reach);
-// removeRecordedNotes is declared in store_calls.h.
+int32_t recordFindNote(Sequencer& app, Tick t, int32_t reach);
+// (window) While running: remove notes of a track in a tick and note range
+// from the recording note buffer.
+void removeRecordedNotes(Sequencer& app, int track, Tick from, Tick to, int lowNote, int highNote);
 
 // ---- Merge (merge.cpp) ---------------------------------------------------------------
 
@@ -73,45 +75,44 @@ int32_t recordFindNote(AppState& app, Tick t, int32_t reach);
 // current sequence; the old block becomes the undo copy and the clipboard is
 // emptied. Returns 0, or 3 when the block cannot be allocated (the sequence
 // is left as it was, unmarked).
-int mergeRecording(AppState& app);
+int mergeRecording(Sequencer& app);
 // True when a stop has a recording to merge.
-bool mergeNeeded(const AppState& app);
+bool mergeNeeded(const Sequencer& app);
 
 // ---- Step recording, pads, note repeat, NOTE ERASE (step.cpp) --------------------------
 
 // (window) Every 2 ms: the step ring, the pad ring, the mixer ring, the
 // tracks marked used, and the published input state.
-void pollRecordRings(AppState& app);
+void pollRecordRings(Sequencer& app);
 // (window) Advance the cursor by one step after a step entry.
-void stepCursor(AppState& app);
+void stepCursor(Sequencer& app);
 // NOTE ERASE may be pressed: the sequence exists and either the loop is on
 // with the cursor inside it, or Loop ON with fewer than 5 bars.
-bool noteEraseAvailable(const AppState& app);
+bool noteEraseAvailable(const Sequencer& app);
 // (window) Press and release of NOTE REPEAT and NOTE ERASE.
-void pressNoteRepeat(AppState& app, bool down);
-void pressNoteErase(AppState& app, bool down);
+void pressNoteRepeat(Sequencer& app, bool down);
+void pressNoteErase(Sequencer& app, bool down);
 // (window, 16 ms refresh) Erase the held notes while NOTE ERASE is held and a
 // key came. Returns the number of events erased or marked.
-int noteEraseFrame(AppState& app);
+int noteEraseFrame(Sequencer& app);
 // (tick) True when nothing of this subsystem needs the tick while stopped.
-bool recordingIdle(const AppState& app);
+bool recordingIdle(const Sequencer& app);
 
 // ---- Live queue and chords (live.cpp) ----------------------------------------------------
 
 // (any) One note-on / note-off at live time 0.
-void liveNote(AppState& app, int track, int note, int velocity, uint32_t duration);
-void liveNoteOff(AppState& app, int track, int note);
+void liveNote(Sequencer& app, int track, int note, int velocity, uint32_t duration);
+void liveNoteOff(Sequencer& app, int track, int note);
 // (any) A chord of slot `slot` (0..19) on `note`, each further note `strum`
 // ticks after the one before its slot.
-void liveNoteOn(AppState& app, int track, int note, int velocity, uint32_t duration, int slot, int strum);
-void liveChordOff(AppState& app, int track, int note, int slot);
+void liveNoteOn(Sequencer& app, int track, int note, int velocity, uint32_t duration, int slot, int strum);
+void liveChordOff(Sequencer& app, int track, int note, int slot);
 // (any) Record the chord at tick t (into the recording while it runs, else
 // into the sequence); nothing at or past the sequence end.
-void recordChordOn(AppState& app, Tick t, int track, int note, int velocity, uint32_t duration, int slot,
-                   int strum);
-void recordChordOff(AppState& app, int track, int note, int slot);
+void recordChordOn(Sequencer& app, Tick t, int track, int note, int velocity, uint32_t duration, int slot, int strum);
+void recordChordOff(Sequencer& app, int track, int note, int slot);
 // The notes of a chord: root and each non-empty slot within 0..127, with
 // their delays. Returns the count (at most 7).
-int chordNotes(const AppState& app, int note, int slot, int strum, int notes[7], int delays[7]);
+int chordNotes(const Sequencer& app, int note, int slot, int strum, int notes[7], int delays[7]);
 
 }  // namespace qz

@@ -12,12 +12,13 @@
 #include <atomic>
 #include <cstdint>
 
+#include "engine/doors.h"
 #include "engine/rings.h"
 #include "song/records.h"
 
 namespace qz {
 
-struct AppState;
+struct Sequencer;
 
 // Ring sizes. A keyboard performance sends at most a few hundred messages a
 // second while the tick takes them every millisecond, so 1024 entries hold
@@ -30,6 +31,8 @@ constexpr uint32_t MIXER_RING_SIZE = 256;
 constexpr int LIVE_PENDING = 128;
 constexpr uint32_t INPUT_MONITOR_SIZE = 32;
 constexpr int CHORD_SLOTS = 6;
+// UI frames a port's clock lamp stays lit after its last clock message.
+constexpr uint8_t CLOCK_ACTIVITY_FRAMES = 10;
 
 // `value2` flags of ring entries (the stored events never carry them).
 constexpr uint32_t REC_AT_TIME = 0x40000000u;   // file at the entry's own `time`, not at the record tick
@@ -149,12 +152,21 @@ struct RecordState {
     // the sequence block (the window thread may replace it at any time).
     std::atomic<int32_t> inCurrentTrack{1};
     std::atomic<bool> inAllTracks{false};
+    // Track mute mode: the window thread stores it whenever the mode changes.
     std::atomic<bool> inTrackMuteMode{false};
     std::atomic<bool> inSequenceExists{false};
     std::atomic<int32_t> inLengthTicks{2 * TICKS_PER_BAR};
     std::atomic<uint32_t> route[17] = {};
     // Tracks to mark used (bit t; input thread ORs, window thread takes).
     std::atomic<uint32_t> usedPending{0};
+
+    // Activity lamps, in UI frames still to glow: the input lamp of each
+    // track 1..16 (lit when a note of it is echoed), the indicator shown
+    // while thru is off, and each input port's clock. The input thread lights
+    // them; the window thread counts them down.
+    std::atomic<uint8_t> inputLamp[17] = {};
+    std::atomic<uint8_t> inputIndicator{0};
+    std::atomic<uint8_t> clockActivity[PLATFORM_MAX_IN_PORTS] = {};
 
     // Input monitor: packed message + port << 24 (input thread writes).
     std::atomic<uint32_t> inputMonitor[INPUT_MONITOR_SIZE] = {};
@@ -178,15 +190,15 @@ struct RecordState {
     // ---- Hooks of the screens (set by the window thread before input starts) ----------
 
     // MIDI to button: true when the message was taken as a button press.
-    bool (*midiToButtonHook)(AppState& app, int port, int channel, int status, int d1, int d2) = nullptr;
+    bool (*midiToButtonHook)(Sequencer& app, int port, int channel, int status, int d1, int d2) = nullptr;
     // Note to Chord on a NOTE track: true when the chord code took the note.
-    bool (*noteToChordHook)(AppState& app, int track, bool on, int note, int velocity) = nullptr;
+    bool (*noteToChordHook)(Sequencer& app, int track, bool on, int note, int velocity) = nullptr;
     // Chord edit window: a key went down (`first` when no other key was
     // held), and a STEP-mode step was reported.
-    void (*chordEditKeyHook)(AppState& app, int note, bool first) = nullptr;
-    void (*chordEditStepHook)(AppState& app) = nullptr;
+    void (*chordEditKeyHook)(Sequencer& app, int note, bool first) = nullptr;
+    void (*chordEditStepHook)(Sequencer& app) = nullptr;
     // The sustain pedal went up on the current track: release a held pad chord.
-    void (*sustainReleaseHook)(AppState& app, int track) = nullptr;
+    void (*sustainReleaseHook)(Sequencer& app, int track) = nullptr;
 };
 
 }  // namespace qz

@@ -14,7 +14,7 @@ namespace {
 // Step-ring entries taken per poll: plenty for a chord, bounded per 2 ms.
 constexpr int STEP_ENTRIES_PER_POLL = 64;
 
-void applyMixerWord(AppState& app, uint32_t w) {
+void applyMixerWord(Sequencer& app, uint32_t w) {
     int track = int((w >> 16) & 0xFF);
     uint32_t field = (w >> 8) & 0xFF;
     uint8_t v = uint8_t(w & 0x7F);
@@ -43,7 +43,7 @@ void applyMixerWord(AppState& app, uint32_t w) {
 }
 
 // One step-ring entry inserted at the cursor (or at its own tick).
-void insertStepEntry(AppState& app, const SeqEvent& e) {
+void insertStepEntry(Sequencer& app, const SeqEvent& e) {
     if (e.status == ST_STEP_MARK) {
         if (recordDuration(app) != 0)
             stepAdvance(app);
@@ -71,7 +71,7 @@ bool erasable(const SeqEvent& x, int track, int n, Tick from, Tick to) {
 
 }  // namespace
 
-void stepCursor(AppState& app) {
+void stepCursor(Sequencer& app) {
     EngineState& e = app.engine;
     uint32_t row = settingLoad(app.settings.tcIndex);
     int32_t q = row < uint32_t(TC_ROW_COUNT) ? TC_GRID[row] : 1;
@@ -84,7 +84,7 @@ void stepCursor(AppState& app) {
     markDirty(app, DIRTY_GRID | DIRTY_COUNTER);
 }
 
-void pollRecordRings(AppState& app) {
+void pollRecordRings(Sequencer& app) {
     RecordState& r = app.rec;
     uint32_t w;
     while (ringPop(r.clockRing, w))
@@ -110,7 +110,7 @@ void pollRecordRings(AppState& app) {
     publishInputState(app);
 }
 
-bool noteEraseAvailable(const AppState& app) {
+bool noteEraseAvailable(const Sequencer& app) {
     const EngineState& e = app.engine;
     if (!app.seq || !app.seq->exists) return false;
     if (e.loopOn.load(std::memory_order_relaxed))
@@ -118,7 +118,7 @@ bool noteEraseAvailable(const AppState& app) {
     return settingLoad(app.settings.seqLoop) != 0 && app.seq->bars < 5;
 }
 
-void pressNoteRepeat(AppState& app, bool down) {
+void pressNoteRepeat(Sequencer& app, bool down) {
     RecordState& r = app.rec;
     if (!down) {
         r.noteRepeatOn.store(false, std::memory_order_relaxed);
@@ -134,7 +134,7 @@ void pressNoteRepeat(AppState& app, bool down) {
     notifyEngine(app);
 }
 
-void pressNoteErase(AppState& app, bool down) {
+void pressNoteErase(Sequencer& app, bool down) {
     RecordState& r = app.rec;
     if (down && noteEraseAvailable(app)) {
         r.noteEraseHeld.store(true, std::memory_order_relaxed);
@@ -144,7 +144,7 @@ void pressNoteErase(AppState& app, bool down) {
     }
 }
 
-int noteEraseFrame(AppState& app) {
+int noteEraseFrame(Sequencer& app) {
     EngineState& e = app.engine;
     RecordState& r = app.rec;
     if (!r.noteEraseHeld.load(std::memory_order_relaxed)) return 0;
@@ -168,13 +168,13 @@ int noteEraseFrame(AppState& app) {
                 ++erased;
             }
         SeqEvent* ev = seqEvents(app.seq);
-        for (int32_t i = std::clamp(e.loopIndex, 0, app.seq->eventCount); i < app.seq->eventCount; ++i)
+        for (int32_t i = std::clamp(app.loopIndex, 0, app.seq->eventCount); i < app.seq->eventCount; ++i)
             if (!(ev[i].track & TRACK_REMOVE_MARK) && erasable(ev[i], track, ev[i].data1, from, to) &&
                 notes[ev[i].data1]) {
                 ev[i].track |= TRACK_REMOVE_MARK;
                 ++erased;
             }
-        if (erased) e.erasePending = true;
+        if (erased) app.erasePending = true;
         setRecordPlayPoints(app, e.position.load(std::memory_order_relaxed));
     } else {
         if (snapshotForUndo(app) != 0) return 0;
@@ -200,7 +200,7 @@ int noteEraseFrame(AppState& app) {
     return erased;
 }
 
-void noteRepeatStep(AppState& app) {
+void noteRepeatStep(Sequencer& app) {
     EngineState& e = app.engine;
     RecordState& r = app.rec;
     if (!r.noteRepeatOn.load(std::memory_order_acquire) || !anyKeyHeld(app)) return;
@@ -232,7 +232,7 @@ void noteRepeatStep(AppState& app) {
     r.noteRepeatFired.store(true, std::memory_order_relaxed);
 }
 
-bool recordingIdle(const AppState& app) {
+bool recordingIdle(const Sequencer& app) {
     const RecordState& r = app.rec;
     return ringEmpty(r.liveFromWindow) && ringEmpty(r.liveFromInput) && r.livePendingCount == 0 &&
            ringEmpty(r.inputRing) && !(r.noteRepeatOn.load(std::memory_order_relaxed) && anyKeyHeld(app));

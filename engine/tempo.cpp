@@ -21,7 +21,7 @@ int32_t firstIndexAt(const Sequence* s, Tick t) {
 
 }  // namespace
 
-void setTempo(AppState& app, int32_t us) {
+void setTempo(Sequencer& app, int32_t us) {
     EngineState& e = app.engine;
     us = std::clamp(us, US_PER_QUARTER_MIN, US_PER_QUARTER_MAX);
     e.usPerQuarter.store(us, std::memory_order_relaxed);
@@ -33,7 +33,7 @@ void setTempo(AppState& app, int32_t us) {
     notifyEngine(app);
 }
 
-int32_t sequenceTempo(const AppState& app) {
+int32_t sequenceTempo(const Sequencer& app) {
     int32_t x10 = app.seq ? app.seq->tempoX10 : TEMPO_X10_DEFAULT;
     if (x10 < TEMPO_X10_MIN || x10 > TEMPO_X10_MAX) x10 = TEMPO_X10_DEFAULT;
     return 600000000 / x10;
@@ -47,7 +47,7 @@ int32_t repairTempoEvent(SeqEvent& e) {
     return int32_t(e.value2);
 }
 
-int32_t tempoAt(const AppState& app, Tick t) {
+int32_t tempoAt(const Sequencer& app, Tick t) {
     int32_t us = sequenceTempo(app);
     if (!app.seq) return us;
     const SeqEvent* ev = seqEvents(app.seq);
@@ -64,7 +64,7 @@ int32_t tempoAt(const AppState& app, Tick t) {
     return us;
 }
 
-void retempoAtPosition(AppState& app) {
+void retempoAtPosition(Sequencer& app) {
     EngineLockGuard lock(app.engineLock);
     int32_t us = sequenceTempo(app);
     if (app.seq) {
@@ -77,13 +77,13 @@ void retempoAtPosition(AppState& app) {
     app.engine.loopTempo = tempoAt(app, app.engine.loopStartTick);
 }
 
-void updateCounters(AppState& app, Tick t) {
+void updateCounters(Sequencer& app, Tick t) {
     app.engine.bar = t / TICKS_PER_BAR;
     app.engine.beat = (t % TICKS_PER_BAR) / TICKS_PER_QUARTER;
     app.engine.tickInBeat = t % TICKS_PER_QUARTER;
 }
 
-void computeLoopPoints(AppState& app) {
+void computeLoopPoints(Sequencer& app) {
     EngineState& e = app.engine;
     int32_t bars = app.seq ? int32_t(app.seq->bars) : app.lengthTicks / TICKS_PER_BAR;
     if (bars <= e.loopStartBar) e.loopStartBar = std::max(0, bars - e.loopBars);
@@ -96,11 +96,11 @@ void computeLoopPoints(AppState& app) {
         e.loopEndTick = app.lengthTicks;
     }
     e.loopTempo = tempoAt(app, e.loopStartTick);
-    e.loopIndex = app.seq ? firstIndexAt(app.seq, std::min(app.lengthTicks, e.loopStartBar * TICKS_PER_BAR)) : 0;
+    app.loopIndex = app.seq ? firstIndexAt(app.seq, std::min(app.lengthTicks, e.loopStartBar * TICKS_PER_BAR)) : 0;
     if (e.playing.load(std::memory_order_acquire)) setRecordLoopPoints(app);
 }
 
-void locateTick(AppState& app, Tick t) {
+void locateTick(Sequencer& app, Tick t) {
     EngineState& e = app.engine;
     EngineLockGuard lock(app.engineLock);
     setTempo(app, sequenceTempo(app));
@@ -113,11 +113,11 @@ void locateTick(AppState& app, Tick t) {
         for (; i < app.seq->eventCount && ev[i].time < t; ++i)
             if (isTempoEvent(ev[i])) setTempo(app, repairTempoEvent(ev[i]));
     }
-    e.playIndex = i;
+    app.playIndex = i;
     updateCounters(app, t);
 }
 
-void locateBar(AppState& app, int32_t b) {
+void locateBar(Sequencer& app, int32_t b) {
     b = std::clamp(b, 0, MAX_BARS - 1);
     locateTick(app, std::min(b * TICKS_PER_BAR, app.lengthTicks));
     if (app.engine.playing.load(std::memory_order_acquire)) {

@@ -11,7 +11,7 @@
 
 namespace qz {
 
-void engineWait(AppState& app, uint32_t ms) {
+void engineWait(Sequencer& app, uint32_t ms) {
     EngineState& e = app.engine;
     if (e.waitHook) {
         e.waitHook(e.waitCtx, ms);
@@ -22,7 +22,7 @@ void engineWait(AppState& app, uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-bool postEngineCommand(AppState& app, uint32_t word, uint32_t timeoutMs) {
+bool postEngineCommand(Sequencer& app, uint32_t word, uint32_t timeoutMs) {
     EngineState& e = app.engine;
     if (word == 0) return true;
     if (e.tickDriver.load(std::memory_order_acquire) == TICK_DRIVER_NONE) {
@@ -51,7 +51,7 @@ bool postEngineCommand(AppState& app, uint32_t word, uint32_t timeoutMs) {
     return true;
 }
 
-void executeEngineCommand(AppState& app, uint32_t word) {
+void executeEngineCommand(Sequencer& app, uint32_t word) {
     EngineState& e = app.engine;
     uint32_t arg = word >> 8;
     switch (word & 0xFF) {
@@ -81,7 +81,7 @@ void executeEngineCommand(AppState& app, uint32_t word) {
     }
 }
 
-int pollEngine(AppState& app) {
+int pollEngine(Sequencer& app) {
     EngineState& e = app.engine;
     int taken = 0;
     for (;;) {
@@ -99,24 +99,37 @@ int pollEngine(AppState& app) {
     return taken;
 }
 
-void engineDisplayRefresh(AppState& app) {
+namespace {
+
+// Count a lamp down by one frame; true when it went out now. The tick or
+// the input thread may light it again meanwhile: lower only what was read.
+bool countLampDown(std::atomic<uint8_t>& lamp) {
+    uint8_t v = lamp.load(std::memory_order_relaxed);
+    return v > 0 && lamp.compare_exchange_strong(v, uint8_t(v - 1), std::memory_order_relaxed) && v == 1;
+}
+
+}  // namespace
+
+void engineDisplayRefresh(Sequencer& app) {
     EngineState& e = app.engine;
     int32_t pos = e.position.load(std::memory_order_relaxed);
     if (pos != e.cursor) markDirty(app, DIRTY_COUNTER);
     e.cursor = pos;
     updateCounters(app, pos);
-    for (std::atomic<uint8_t>& a : e.trackActivity) {
-        uint8_t v = a.load(std::memory_order_relaxed);
-        // The tick may set 5 meanwhile: count down only what was read.
-        if (v > 0) a.compare_exchange_strong(v, uint8_t(v - 1), std::memory_order_relaxed);
-    }
+    // A lamp going out asks for a repaint; otherwise, with the transport
+    // stopped, it would stay lit until something else redraws.
+    bool lampOut = false;
+    for (std::atomic<uint8_t>& a : e.trackActivity) lampOut |= countLampDown(a);
+    for (std::atomic<uint8_t>& a : app.rec.inputLamp) lampOut |= countLampDown(a);
+    lampOut |= countLampDown(app.rec.inputIndicator);
+    if (lampOut) markDirty(app, DIRTY_INDICATORS);
     int32_t alive = e.extClockAlive.load(std::memory_order_relaxed);
     if (alive > 0 && e.extClockAlive.compare_exchange_strong(alive, alive - 1, std::memory_order_relaxed) &&
         alive == 1)
         markDirty(app, DIRTY_SEQ_ROW);
 }
 
-void run(AppState& app) {
+void run(Sequencer& app) {
     EngineState& e = app.engine;
     resetRecordBuffers(app);
     computeLoopPoints(app);
@@ -131,7 +144,7 @@ void run(AppState& app) {
     notifyEngine(app);
 }
 
-void startWithCountIn(AppState& app) {
+void startWithCountIn(Sequencer& app) {
     EngineState& e = app.engine;
     resetRecordBuffers(app);
     computeLoopPoints(app);
@@ -149,7 +162,7 @@ void startWithCountIn(AppState& app) {
     notifyEngine(app);
 }
 
-void startFromTop(AppState& app) {
+void startFromTop(Sequencer& app) {
     {
         EngineLockGuard lock(app.engineLock);
         setTempo(app, sequenceTempo(app));
@@ -162,7 +175,7 @@ void startFromTop(AppState& app) {
         startWithCountIn(app);
 }
 
-void stopTransport(AppState& app) {
+void stopTransport(Sequencer& app) {
     EngineState& e = app.engine;
     int32_t pos = e.position.load(std::memory_order_relaxed);
     e.playing.store(false, std::memory_order_release);
@@ -187,7 +200,7 @@ void stopTransport(AppState& app) {
     markDirty(app, DIRTY_ALL);
 }
 
-void sendSongPosition(AppState& app) {
+void sendSongPosition(Sequencer& app) {
     int32_t pos = app.engine.position.load(std::memory_order_relaxed);
     int32_t s = std::min((pos + 23) / 24, 16383);
     postEngineCommand(app, uint32_t(s) << 8 | CMD_SONG_POSITION, 3000);
@@ -195,21 +208,21 @@ void sendSongPosition(AppState& app) {
 
 namespace {
 
-bool isNoteOfTrack(const AppState& app, const SeqEvent& ev) {
+bool isNoteOfTrack(const Sequencer& app, const SeqEvent& ev) {
     if (ev.status != ST_NOTE) return false;
     return app.allTracks || ev.track == app.currentTrack;
 }
 
 }  // namespace
 
-void locateNextNote(AppState& app, int32_t skip) {
+void locateNextNote(Sequencer& app, int32_t skip) {
     if (!app.seq) return;
     Tick target = -1;
     {
         EngineLockGuard lock(app.engineLock);
         const SeqEvent* ev = seqEvents(app.seq);
         int32_t n = app.seq->eventCount;
-        int32_t i = std::clamp(app.engine.playIndex, 0, n);
+        int32_t i = std::clamp(app.playIndex, 0, n);
         while (i < n && ev[i].time <= app.engine.cursor + skip) ++i;
         while (i < n && !isNoteOfTrack(app, ev[i])) ++i;
         if (i < n) target = ev[i].time;
@@ -220,14 +233,14 @@ void locateNextNote(AppState& app, int32_t skip) {
         locateBar(app, int32_t(app.seq->bars));
 }
 
-void locatePreviousNote(AppState& app, int32_t skip) {
+void locatePreviousNote(Sequencer& app, int32_t skip) {
     if (!app.seq) return;
     Tick from = std::max(0, app.engine.cursor - skip);
     Tick target = 0;
     if (from > 0) {
         EngineLockGuard lock(app.engineLock);
         const SeqEvent* ev = seqEvents(app.seq);
-        int32_t i = std::clamp(app.engine.playIndex, 0, app.seq->eventCount);
+        int32_t i = std::clamp(app.playIndex, 0, app.seq->eventCount);
         while (i > 0 && ev[i - 1].time >= from) --i;
         int32_t j = i - 1;
         while (j >= 0 && !isNoteOfTrack(app, ev[j])) --j;
@@ -236,7 +249,7 @@ void locatePreviousNote(AppState& app, int32_t skip) {
     locateTick(app, target);
 }
 
-void externalClockMessage(AppState& app, uint8_t status, uint8_t d1, uint8_t d2) {
+void externalClockMessage(Sequencer& app, uint8_t status, uint8_t d1, uint8_t d2) {
     EngineState& e = app.engine;
     switch (status) {
     case 0xF8: {

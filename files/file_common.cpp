@@ -7,8 +7,8 @@
 #include <new>
 #include <system_error>
 
-#include "song/app_state.h"
 #include "song/records.h"
+#include "song/song_store.h"
 
 namespace qz {
 

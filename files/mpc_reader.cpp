@@ -7,8 +7,8 @@
 
 #include "files/file_common.h"
 #include "files/smf_reader.h"
-#include "song/app_state.h"
 #include "song/sequence_store.h"
+#include "song/song_store.h"
 
 namespace qz {
 
@@ -51,7 +51,7 @@ int32_t baseTempo(int32_t x10) { return (x10 < TEMPO_X10_MIN || x10 > TEMPO_X10_
 
 // Finish a converted sequence: build its block, run the load passes, name
 // it and put it into `slot`. Returns 0 or 3.
-int installConverted(AppState& app, int slot, Sequence& header, const std::vector<SeqEvent>& events,
+int installConverted(SongStore& app, int slot, Sequence& header, const std::vector<SeqEvent>& events,
                      const char* name) {
     Sequence* block = buildLoadedBlock(header, events.data(), events.size());
     if (!block) return ERR_NO_MEMORY;
@@ -142,8 +142,7 @@ void readMpcImage(const uint8_t* image, const uint8_t* end, Sequence& seq, std::
     seq.eventCount = int32_t(events.size());
 }
 
-int loadMpcSequenceImage(AppState& app, const uint8_t* data, size_t size, const char* name,
-                         const std::string& path) {
+int loadMpcSequenceImage(SongStore& app, const uint8_t* data, size_t size, const char* name, const std::string& path) {
     const int slot = firstFreeSlot(app);
     if (slot > MAX_SLOTS) return ERR_ROOM_FULL;
     if (!hasMagic(data, size, "MPC1000 SEQ")) return ERR_NOT_SEQUENCE;
@@ -160,18 +159,18 @@ int loadMpcSequenceImage(AppState& app, const uint8_t* data, size_t size, const 
     nameLoadedSequence(tmp, name, path);
     std::memcpy(seqName, header.name, sizeof seqName);
     if (int rc = installConverted(app, slot, header, events, seqName)) return rc;
-    selectSequence(app, slot);
+    selectSlot(app, slot);
     return 0;
 }
 
-int loadMpcSequence(AppState& app, const std::string& path, const char* name) {
+int loadMpcSequence(SongStore& app, const std::string& path, const char* name) {
     if (firstFreeSlot(app) > MAX_SLOTS) return ERR_ROOM_FULL;
     std::vector<uint8_t> file;
     if (int rc = readWholeFile(path, file)) return rc;
     return loadMpcSequenceImage(app, file.data(), file.size(), name, path);
 }
 
-int loadMpcPackageImage(AppState& app, const uint8_t* data, size_t size) {
+int loadMpcPackageImage(SongStore& app, const uint8_t* data, size_t size) {
     if (!hasMagic(data, size, "MPC1000 ALL")) return ERR_NOT_SEQUENCE;
     const int variant = mpcVariant(data[16], data[18], true);
     int result = 0;
@@ -199,11 +198,11 @@ int loadMpcPackageImage(AppState& app, const uint8_t* data, size_t size) {
         }
         result = installConverted(app, slot, header, events, name);
     }
-    selectSequence(app, 1);
+    selectSlot(app, 1);
     return result;
 }
 
-int loadMpcPackage(AppState& app, const std::string& path) {
+int loadMpcPackage(SongStore& app, const std::string& path) {
     std::vector<uint8_t> file;
     if (int rc = readWholeFile(path, file)) return rc;
     return loadMpcPackageImage(app, file.data(), file.size());

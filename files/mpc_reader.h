@@ -10,7 +10,7 @@
 
 namespace qz {
 
-struct AppState;
+struct SongStore;
 
 // How records are read, from the version digits: 0 (before 4.1), 1 (x.1),
 // 2 (x.2, and x.3 in a package), 3 (later).
@@ -24,16 +24,15 @@ void readMpcImage(const uint8_t* image, const uint8_t* end, Sequence& seq, std::
 
 // Load a ".SEQ" image into the first free slot and select it. Returns 0, 3,
 // 9, or 10 when the image does not start like a sequence file.
-int loadMpcSequenceImage(AppState& app, const uint8_t* data, size_t size, const char* name,
-                         const std::string& path);
+int loadMpcSequenceImage(SongStore& app, const uint8_t* data, size_t size, const char* name, const std::string& path);
 // Read and load a ".SEQ" file. Returns 0, 3, 4, 6, 9 or 10.
-int loadMpcSequence(AppState& app, const std::string& path, const char* name);
+int loadMpcSequence(SongStore& app, const std::string& path, const char* name);
 
 // Load every sequence of a package image into successive free slots, then
 // select slot 1. Stops at the first failure; the sequences loaded before it
 // stay. Returns 0, 3, 9 or 10.
-int loadMpcPackageImage(AppState& app, const uint8_t* data, size_t size);
+int loadMpcPackageImage(SongStore& app, const uint8_t* data, size_t size);
 // Read and load an ".ALL" file. Returns 0, 3, 4, 6, 9 or 10.
-int loadMpcPackage(AppState& app, const std::string& path);
+int loadMpcPackage(SongStore& app, const std::string& path);
 
 }  // namespace qz

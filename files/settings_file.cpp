@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "files/file_common.h"
-#include "song/app_state.h"
+#include "files/loader_state.h"
 #include "song/persistent_settings.h"
+#include "song/song_store.h"
 
 namespace qz {
 
@@ -124,8 +125,7 @@ bool readSettingsImage(PersistentSettings& p, const uint8_t* data, size_t size) 
     return true;
 }
 
-void loadSettings(AppState& app) {
-    LoaderState& l = app.loader;
+void loadSettings(PersistentSettings& settings, LoaderState& l) {
     const std::string folder = settingsFolderFor(l.programFolder);
     l.settingsPath = (std::filesystem::path(folder) / SETTINGS_FILE_NAME).string();
     l.midiFolder = l.browseFolder = l.loadFolder = l.spareFolder = l.programFolder;
@@ -134,23 +134,22 @@ void loadSettings(AppState& app) {
     if (!std::filesystem::exists(l.settingsPath, ec)) return;
     std::vector<uint8_t> file;
     // Read into a buffer first so a failed read leaves the block as it was.
-    if (readWholeFile(l.settingsPath, file) == 0 && readSettingsImage(app.settings, file.data(), file.size())) {
-        const std::string stored = app.settings.midiFolder;
+    if (readWholeFile(l.settingsPath, file) == 0 && readSettingsImage(settings, file.data(), file.size())) {
+        const std::string stored = settings.midiFolder;
         if (!stored.empty()) {
             if (std::filesystem::is_directory(stored, ec)) l.midiFolder = stored;
             l.browseFolder = l.loadFolder = l.spareFolder = l.midiFolder;
         }
         return;
     }
-    setDefaultSettings(app.settings);
-    saveSettings(app);
+    setDefaultSettings(settings);
+    saveSettings(settings, l);
 }
 
-int saveSettings(AppState& app) {
-    PersistentSettings& p = app.settings;
+int saveSettings(PersistentSettings& p, const LoaderState& l) {
     std::memset(p.midiFolder, 0, sizeof p.midiFolder);
-    std::strncpy(p.midiFolder, app.loader.midiFolder.c_str(), sizeof p.midiFolder - 1);
-    return writeFileReplacing(app.loader.settingsPath, reinterpret_cast<const uint8_t*>(&p), SETTINGS_SIZE);
+    std::strncpy(p.midiFolder, l.midiFolder.c_str(), sizeof p.midiFolder - 1);
+    return writeFileReplacing(l.settingsPath, reinterpret_cast<const uint8_t*>(&p), SETTINGS_SIZE);
 }
 
 }  // namespace qz

@@ -7,7 +7,7 @@
 
 namespace qz {
 
-struct AppState;
+struct LoaderState;
 struct PersistentSettings;
 
 constexpr const char* SETTINGS_FILE_NAME = "QZSEQ.qzi";
@@ -22,14 +22,14 @@ std::string settingsFolderFor(const std::string& programFolder);
 // false (block untouched) for any other size.
 bool readSettingsImage(PersistentSettings& p, const uint8_t* data, size_t size);
 
-// Set the settings path and the folders in `app.loader` (whose
+// Set the settings path and the folders of the loader state (whose
 // `programFolder` the caller has set) and read the file over the defaults.
 // A missing file leaves the defaults; a file of the wrong size or one that
 // cannot be read is replaced by a file of defaults.
-void loadSettings(AppState& app);
+void loadSettings(PersistentSettings& settings, LoaderState& loader);
 
 // Write the block (with the loader's MIDI folder in it) to the settings
 // path through a temporary file. Returns 0, 4 or 7; callers may ignore it.
-int saveSettings(AppState& app);
+int saveSettings(PersistentSettings& settings, const LoaderState& loader);
 
 }  // namespace qz

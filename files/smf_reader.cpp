@@ -5,9 +5,9 @@
 #include <new>
 
 #include "files/file_common.h"
-#include "song/app_state.h"
 #include "song/persistent_settings.h"
 #include "song/sequence_store.h"
+#include "song/song_store.h"
 
 namespace qz {
 
@@ -378,7 +378,7 @@ int parseSmf(SmfReadState& st, const uint8_t* begin, const uint8_t* end, Sequenc
     return 0;
 }
 
-void initLoadedHeader(const AppState& app, Sequence& seq) {
+void initLoadedHeader(const SongStore& app, Sequence& seq) {
     buildDefaultSequence(seq, app.settings.defaultTrackType ? TRACK_TYPE_NOTE : TRACK_TYPE_DRUM);
     seq.exists = 1;
     seq.eventCount = 0;
@@ -401,7 +401,7 @@ Sequence* buildLoadedBlock(const Sequence& header, const SeqEvent* ev, size_t co
     return s;
 }
 
-int loadMidiImage(AppState& app, const uint8_t* data, size_t size, const char* name, const std::string& path) {
+int loadMidiImage(SongStore& app, const uint8_t* data, size_t size, const char* name, const std::string& path) {
     const int slot = firstFreeSlot(app);
     if (slot > MAX_SLOTS) return ERR_ROOM_FULL;
     SmfReadState st;
@@ -421,11 +421,11 @@ int loadMidiImage(AppState& app, const uint8_t* data, size_t size, const char* n
     app.settings.zoomLevel = bars <= 2 ? 1 : bars <= 4 ? 2 : bars <= 8 ? 3 : 4;
     app.allTracks = !st.ownFile;
     installSequence(app, slot, block);
-    selectSequence(app, slot);
+    selectSlot(app, slot);
     return 0;
 }
 
-int loadMidiFile(AppState& app, const std::string& path, const char* name) {
+int loadMidiFile(SongStore& app, const std::string& path, const char* name) {
     if (firstFreeSlot(app) > MAX_SLOTS) return ERR_ROOM_FULL;
     std::vector<uint8_t> file;
     if (int rc = readWholeFile(path, file)) return rc;

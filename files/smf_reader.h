@@ -11,7 +11,7 @@
 
 namespace qz {
 
-struct AppState;
+struct SongStore;
 
 // Working state of one parse; one record can be reused for every load so the
 // event buffer keeps its room.
@@ -54,14 +54,14 @@ int parseSmf(SmfReadState& st, const uint8_t* begin, const uint8_t* end, Sequenc
 // Load a MIDI file image into the first free slot and select it. `name` is
 // the sequence name, or null to derive it from `path`. Returns 0, 3, 8 or 9;
 // on failure no slot changes.
-int loadMidiImage(AppState& app, const uint8_t* data, size_t size, const char* name, const std::string& path);
+int loadMidiImage(SongStore& app, const uint8_t* data, size_t size, const char* name, const std::string& path);
 
 // Read the file at `path` and load it as above. Returns 0, 3, 4, 6, 8 or 9.
-int loadMidiFile(AppState& app, const std::string& path, const char* name);
+int loadMidiFile(SongStore& app, const std::string& path, const char* name);
 
 // A new sequence's header with the built-in defaults (not a copy of the
 // default sequence): name "Sequence", 2 bars, 120.0, `exists` set.
-void initLoadedHeader(const AppState& app, Sequence& seq);
+void initLoadedHeader(const SongStore& app, Sequence& seq);
 
 // Make a block sized for `count` events plus room for 256 more, copy the
 // header and the events in. Returns the block or null.

@@ -6,8 +6,8 @@
 #include <new>
 
 #include "files/file_common.h"
-#include "song/app_state.h"
 #include "song/records.h"
+#include "song/song_store.h"
 
 namespace qz {
 
@@ -253,7 +253,7 @@ std::string sequenceFileName(const Sequence* s) {
     return name;
 }
 
-int saveChangedSequences(AppState& app, const std::string& folder) {
+int saveChangedSequences(SongStore& app, const std::string& folder) {
     int result = 0;
     for (int slot = 1; slot <= app.lastSlot && slot <= MAX_SLOTS; ++slot) {
         Sequence* s = app.slots[slot];

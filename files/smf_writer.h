@@ -9,7 +9,7 @@
 
 namespace qz {
 
-struct AppState;
+struct SongStore;
 struct Sequence;
 
 // Build the file image of `s` in `out` (cleared first; it grows as needed).
@@ -30,6 +30,6 @@ std::string sequenceFileName(const Sequence* s);
 // the first empty slot) into `folder`. A file that cannot be created queues
 // error 4 and stops; a failed write queues error 7 and goes on. Returns 0 or
 // the last error number.
-int saveChangedSequences(AppState& app, const std::string& folder);
+int saveChangedSequences(SongStore& app, const std::string& folder);
 
 }  // namespace qz

@@ -8,6 +8,7 @@
 
 #include "files/smf_reader.h"
 #include "files/smf_writer.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz::fuzz {

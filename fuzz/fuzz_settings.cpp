@@ -5,6 +5,7 @@
 
 #include "files/settings_file.h"
 #include "fuzz/fuzz_common.h"
+#include "program/program.h"
 #include "song/persistent_settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

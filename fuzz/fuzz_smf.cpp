@@ -1,5 +1,6 @@
 // Fuzz target: the MIDI file reader (and our writer on what it loads).
 #include "fuzz/fuzz_common.h"
+#include "program/program.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qz::AppState& app = qz::fuzz::fuzzState();

@@ -1,6 +1,6 @@
 // The texts of the error numbers, as the message box and the command-line
 // tool show them.
-#include "song/app_state.h"
+#include "song/song_store.h"
 
 namespace qz {
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "song/sequence_store.h"
+#include "song/store_notify.h"
 
 namespace qz {
 
@@ -30,8 +31,8 @@ bool replacedBy(const SeqEvent& old, uint8_t track, uint8_t status, uint8_t data
 
 // Keep the play and loop pointers on the same events when one is inserted at
 // `index` (delta 1) or removed from it (delta -1). Called under the lock.
-void followPointers(AppState& app, int32_t index, int delta, Tick time) {
-    int32_t position = app.engine.position.load(std::memory_order_relaxed);
+void followPointers(SongStore& song, int32_t index, int delta, Tick time) {
+    const Tick position = songPosition(song);
     auto follow = [&](int32_t& p) {
         if (delta > 0) {
             if (index < p || (index == p && time < position)) ++p;
@@ -39,22 +40,22 @@ void followPointers(AppState& app, int32_t index, int delta, Tick time) {
             --p;
         }
     };
-    follow(app.engine.playIndex);
-    follow(app.engine.loopIndex);
+    follow(song.playIndex);
+    follow(song.loopIndex);
 }
 
 // Open a hole at `index`, growing the block when it is full. Returns false
 // (error 3 queued) when it cannot grow.
-bool openSlot(AppState& app, int32_t index, Tick time) {
-    Sequence* s = app.seq;
+bool openSlot(SongStore& song, int32_t index, Tick time) {
+    Sequence* s = song.seq;
     if (s->eventCount >= seqEventRoom(s)) {
-        if (growSequence(app) != 0) return false;
-        s = app.seq;
+        if (growSequence(song) != 0) return false;
+        s = song.seq;
     }
     SeqEvent* ev = seqEvents(s);
     std::memmove(ev + index + 1, ev + index, size_t(s->eventCount - index) * sizeof(SeqEvent));
     ++s->eventCount;
-    followPointers(app, index, 1, time);
+    followPointers(song, index, 1, time);
     return true;
 }
 
@@ -66,25 +67,25 @@ int32_t firstEventAtTick(const Sequence* s, Tick t) {
     return int32_t(std::lower_bound(ev, end, t, [](const SeqEvent& e, Tick v) { return e.time < v; }) - ev);
 }
 
-int32_t firstEventAtBar(const AppState& app, int32_t bar) {
-    int64_t t = std::min<int64_t>(app.lengthTicks, int64_t(bar) * TICKS_PER_BAR);
-    return firstEventAtTick(app.seq, Tick(t));
+int32_t firstEventAtBar(const SongStore& song, int32_t bar) {
+    int64_t t = std::min<int64_t>(song.lengthTicks, int64_t(bar) * TICKS_PER_BAR);
+    return firstEventAtTick(song.seq, Tick(t));
 }
 
-int growSequence(AppState& app) {
-    Sequence* old = app.seq;
-    if (!old->exists || app.slots[app.currentSlot] != old) {
-        postError(app, ERR_PROGRAM);
+int growSequence(SongStore& song) {
+    Sequence* old = song.seq;
+    if (!old->exists || song.slots[song.currentSlot] != old) {
+        postError(song, ERR_PROGRAM);
         return ERR_PROGRAM;
     }
     uint64_t bytes = uint64_t(old->capacity) + SEQ_GROWTH_BYTES;
     if (bytes > 0xFFFFFFF0ull) {
-        postError(app, ERR_NO_MEMORY);
+        postError(song, ERR_NO_MEMORY);
         return ERR_NO_MEMORY;
     }
     Sequence* grown = allocSequenceBlock(uint32_t(bytes));
     if (!grown) {
-        postError(app, ERR_NO_MEMORY);
+        postError(song, ERR_NO_MEMORY);
         return ERR_NO_MEMORY;
     }
     uint32_t handle = grown->heapHandle;
@@ -93,33 +94,33 @@ int growSequence(AppState& app) {
     grown->heapHandle = handle;
     // Events keep their indices, so the tick's play pointers stay valid: the
     // swap only has to exclude the tick while it happens.
-    EngineLockGuard lock(app.engineLock);
-    app.slots[app.currentSlot] = grown;
-    app.seq = grown;
+    EngineLockGuard lock(song.engineLock);
+    song.slots[song.currentSlot] = grown;
+    song.seq = grown;
     freeSequenceBlock(old);
     return 0;
 }
 
-int32_t insertEvent(AppState& app, Tick time, uint8_t track, uint8_t status, uint8_t data1, uint8_t data2,
+int32_t insertEvent(SongStore& song, Tick time, uint8_t track, uint8_t status, uint8_t data1, uint8_t data2,
                     uint32_t value) {
-    EngineLockGuard lock(app.engineLock);
-    Sequence* s = app.seq;
+    EngineLockGuard lock(song.engineLock);
+    Sequence* s = song.seq;
     if (!s->exists) {
-        postError(app, ERR_PROGRAM);
+        postError(song, ERR_PROGRAM);
         return -1;
     }
     s->modified = 1;
     if (s->eventCount >= seqEventRoom(s)) {
-        if (growSequence(app) != 0) return -1;
-        s = app.seq;
+        if (growSequence(song) != 0) return -1;
+        s = song.seq;
     }
     SeqEvent* ev = seqEvents(s);
     int32_t i = firstEventAtTick(s, time);
     int32_t n = s->eventCount;
     while (i < n && ev[i].time == time && !replacedBy(ev[i], track, status, data1)) ++i;
     if (i >= n || ev[i].time != time) {
-        if (!openSlot(app, i, time)) return -1;
-        ev = seqEvents(app.seq);
+        if (!openSlot(song, i, time)) return -1;
+        ev = seqEvents(song.seq);
     }
     SeqEvent& e = ev[i];
     e.time = time;
@@ -132,9 +133,9 @@ int32_t insertEvent(AppState& app, Tick time, uint8_t track, uint8_t status, uin
         e.value = 600000000u / us;
         e.value2 = us;
     } else if (status == ST_NOTE) {
-        e.value = value != 0 ? value : app.engine.tickCounter.load(std::memory_order_relaxed);
+        e.value = value != 0 ? value : songTickNow(song);
         e.value2 = 0;
-        app.lastDuration = int32_t(value);
+        song.lastDuration = int32_t(value);
     } else {
         e.value = 0;
         e.value2 = 0;
@@ -142,50 +143,50 @@ int32_t insertEvent(AppState& app, Tick time, uint8_t track, uint8_t status, uin
     return i;
 }
 
-int32_t insertEventRecord(AppState& app, const SeqEvent& e) {
-    EngineLockGuard lock(app.engineLock);
-    if (!app.seq->exists) {
-        postError(app, ERR_PROGRAM);
+int32_t insertEventRecord(SongStore& song, const SeqEvent& e) {
+    EngineLockGuard lock(song.engineLock);
+    if (!song.seq->exists) {
+        postError(song, ERR_PROGRAM);
         return -1;
     }
     SeqEvent copy = e;  // `e` may live in the block that is about to grow
-    int32_t i = firstEventAtTick(app.seq, copy.time);
-    if (!openSlot(app, i, copy.time)) return -1;
-    seqEvents(app.seq)[i] = copy;
-    app.seq->modified = 1;
+    int32_t i = firstEventAtTick(song.seq, copy.time);
+    if (!openSlot(song, i, copy.time)) return -1;
+    seqEvents(song.seq)[i] = copy;
+    song.seq->modified = 1;
     return i;
 }
 
-void removeEvent(AppState& app, int32_t index) {
-    EngineLockGuard lock(app.engineLock);
-    Sequence* s = app.seq;
+void removeEvent(SongStore& song, int32_t index) {
+    EngineLockGuard lock(song.engineLock);
+    Sequence* s = song.seq;
     if (index < 0 || index >= s->eventCount) return;
     SeqEvent* ev = seqEvents(s);
     std::memmove(ev + index, ev + index + 1, size_t(s->eventCount - index - 1) * sizeof(SeqEvent));
     --s->eventCount;
     s->modified = 1;
-    followPointers(app, index, -1, 0);
+    followPointers(song, index, -1, 0);
 }
 
-void closeNote(AppState& app, uint8_t track, uint8_t note) {
-    EngineLockGuard lock(app.engineLock);
-    SeqEvent* ev = seqEvents(app.seq);
-    for (int32_t i = 0; i < app.seq->eventCount; ++i) {
+void closeNote(SongStore& song, uint8_t track, uint8_t note) {
+    EngineLockGuard lock(song.engineLock);
+    SeqEvent* ev = seqEvents(song.seq);
+    for (int32_t i = 0; i < song.seq->eventCount; ++i) {
         SeqEvent& e = ev[i];
         if (e.status != ST_NOTE || e.track != track || e.data1 != note || !isOpenNote(e)) continue;
-        uint32_t now = app.engine.tickCounter.load(std::memory_order_relaxed);
+        uint32_t now = songTickNow(song);
         int32_t d = std::clamp(int32_t(now - e.value), 1, MAX_DURATION);
         e.value = uint32_t(d);
-        app.lastDuration = d;
+        song.lastDuration = d;
         return;
     }
 }
 
-void closeOpenNotes(AppState& app) {
-    EngineLockGuard lock(app.engineLock);
-    SeqEvent* ev = seqEvents(app.seq);
-    uint32_t now = app.engine.tickCounter.load(std::memory_order_relaxed);
-    for (int32_t i = 0; i < app.seq->eventCount; ++i) {
+void closeOpenNotes(SongStore& song) {
+    EngineLockGuard lock(song.engineLock);
+    SeqEvent* ev = seqEvents(song.seq);
+    uint32_t now = songTickNow(song);
+    for (int32_t i = 0; i < song.seq->eventCount; ++i) {
         SeqEvent& e = ev[i];
         if (e.status != ST_NOTE || !isOpenNote(e)) continue;
         int32_t d = std::clamp(int32_t(now - e.value), 12, MAX_DURATION);

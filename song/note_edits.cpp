@@ -34,23 +34,23 @@ int64_t applyEditMode(int64_t v, int64_t x, uint32_t mode, int64_t lo, int64_t h
 // Run `change` over the chosen notes in place. Times do not change, so the
 // order stays; the lock keeps the tick from reading a half-written note.
 template <class Change>
-void editChosenNotes(AppState& app, const NoteChoice& choice, Change change) {
+void editChosenNotes(SongStore& song, const NoteChoice& choice, Change change) {
     bool changed = false;
     {
-        EngineLockGuard lock(app.engineLock);
-        SeqEvent* ev = seqEvents(app.seq);
-        for (int32_t i = 0; i < app.seq->eventCount && ev[i].time < choice.toTick; ++i)
+        EngineLockGuard lock(song.engineLock);
+        SeqEvent* ev = seqEvents(song.seq);
+        for (int32_t i = 0; i < song.seq->eventCount && ev[i].time < choice.toTick; ++i)
             if (choice(ev[i])) changed |= change(ev[i]);
-        if (changed) app.seq->modified = 1;
+        if (changed) song.seq->modified = 1;
     }
-    if (changed) markDirty(app, DIRTY_ALL);
+    if (changed) markDirty(song, DIRTY_ALL);
 }
 
 }  // namespace
 
-void editVelocity(AppState& app, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, uint32_t mode,
+void editVelocity(SongStore& song, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, uint32_t mode,
                   int32_t value) {
-    editChosenNotes(app, NoteChoice{track, lowNote, highNote, fromTick, toTick}, [&](SeqEvent& e) {
+    editChosenNotes(song, NoteChoice{track, lowNote, highNote, fromTick, toTick}, [&](SeqEvent& e) {
         uint8_t v = uint8_t(applyEditMode(e.data2, value, mode, 1, 127));
         bool changed = v != e.data2;
         e.data2 = v;
@@ -58,9 +58,9 @@ void editVelocity(AppState& app, int track, int lowNote, int highNote, Tick from
     });
 }
 
-void editDuration(AppState& app, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, uint32_t mode,
+void editDuration(SongStore& song, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, uint32_t mode,
                   int32_t value) {
-    editChosenNotes(app, NoteChoice{track, lowNote, highNote, fromTick, toTick}, [&](SeqEvent& e) {
+    editChosenNotes(song, NoteChoice{track, lowNote, highNote, fromTick, toTick}, [&](SeqEvent& e) {
         // A held note's word is a tick count, not a duration: it is closed
         // when its key comes up.
         if (isOpenNote(e)) return false;
@@ -75,26 +75,26 @@ void editDuration(AppState& app, int track, int lowNote, int highNote, Tick from
 // current sequence from it. Returns 0; 1 when the undo copy does not fit the
 // current block; 3 when the work buffer filled (the notes not reached stay
 // where they were).
-int timingCorrect(AppState& app, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, int32_t grid,
+int timingCorrect(SongStore& song, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, int32_t grid,
                   int32_t shift, int32_t swing, int32_t strength) {
-    Sequence* src = app.undoCopy;
+    Sequence* src = song.undoCopy;
     if (fromTick == toTick || !src) return 0;
-    if (src->eventCount > seqEventRoom(app.seq)) {
-        postError(app, ERR_PROGRAM);
+    if (src->eventCount > seqEventRoom(song.seq)) {
+        postError(song, ERR_PROGRAM);
         return ERR_PROGRAM;
     }
     const int32_t g = std::max(grid, 1);
     const int32_t p = std::clamp(strength, 0, 100);
     const int32_t w = std::clamp(swing, 50, 75);
     const int32_t swingOffset = (g == 48 || g == 24 || g == 12) ? ((w - 50) * g) / 50 : 0;
-    const int64_t length = app.lengthTicks;
+    const int64_t length = song.lengthTicks;
     const NoteChoice choice{track, lowNote, highNote, fromTick, toTick};
 
     // Gather the moved notes in tick order (they arrive almost sorted, so
     // each finds its place a few steps from the end). A note that lands on
     // the tick of an already gathered note of the same track and number is
     // dropped: the two would sound as one.
-    SeqEvent* gathered = app.work->records;
+    SeqEvent* gathered = song.work->records;
     const int32_t room = 2 * WORK_HALF_EVENTS;
     int32_t count = 0;
     bool full = false;
@@ -126,15 +126,15 @@ int timingCorrect(AppState& app, int track, int lowNote, int highNote, Tick from
     }
     if (count > WORK_HALF_EVENTS) {
         // The gathering ran over the clipboard.
-        app.clipboard.mode = CLIP_NONE;
-        app.clipboard.count = 0;
+        song.clipboard.mode = CLIP_NONE;
+        song.clipboard.count = 0;
     }
 
     // Merge: the source without its taken notes, with the gathered notes in
     // front of the source events of their tick.
     {
-        EngineLockGuard lock(app.engineLock);
-        SeqEvent* out = seqEvents(app.seq);
+        EngineLockGuard lock(song.engineLock);
+        SeqEvent* out = seqEvents(song.seq);
         int32_t n = 0, gi = 0;
         for (int32_t r = 0; r < src->eventCount; ++r) {
             if (sev[r].status == ST_TAKEN) {
@@ -145,13 +145,13 @@ int timingCorrect(AppState& app, int track, int lowNote, int highNote, Tick from
             out[n++] = sev[r];
         }
         while (gi < count) out[n++] = gathered[gi++];
-        app.seq->eventCount = n;
-        app.seq->modified = 1;
-        reindexPlayPointers(app);
+        song.seq->eventCount = n;
+        song.seq->modified = 1;
+        notifyEventsReplaced(song);
     }
-    markDirty(app, DIRTY_ALL);
+    markDirty(song, DIRTY_ALL);
     if (full) {
-        postError(app, ERR_NO_MEMORY);
+        postError(song, ERR_NO_MEMORY);
         return ERR_NO_MEMORY;
     }
     return 0;

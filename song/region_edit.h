@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "song/sequence_store.h"
+#include "song/store_notify.h"
 
 namespace qz {
 
@@ -16,8 +17,8 @@ constexpr Tick MAX_SEQUENCE_TICKS = MAX_BARS * TICKS_PER_BAR;
 
 // The track rule of the bar operations: every event in ALL TRACKS mode
 // (tempo events included), else only the current track's.
-inline bool onBarTrack(const AppState& app, const SeqEvent& e) {
-    return app.allTracks || e.track == uint8_t(app.currentTrack);
+inline bool onBarTrack(const SongStore& song, const SeqEvent& e) {
+    return song.allTracks || e.track == uint8_t(song.currentTrack);
 }
 
 // Index range [first, end) of the events starting in bars [b1, b2): the scan
@@ -26,27 +27,22 @@ struct EventRange {
     int32_t first;
     int32_t end;
 };
-EventRange barRange(const AppState& app, int32_t b1, int32_t b2);
-
-// Point the play and loop pointers at the events they stood on before the
-// array was rebuilt wholesale: the first event at the song position and at
-// the loop start. Call under the engine lock.
-void reindexPlayPointers(AppState& app);
+EventRange barRange(const SongStore& song, int32_t b1, int32_t b2);
 
 // Remove, in one pass under the engine lock, every event of [from, to) that
 // `drop` picks; later events close up, the play pointers keep their events
 // and `modified` is set when anything went. Returns how many went.
 template <class Drop>
-int32_t compactEvents(AppState& app, int32_t from, int32_t to, Drop drop) {
-    EngineLockGuard lock(app.engineLock);
-    Sequence* s = app.seq;
+int32_t compactEvents(SongStore& song, int32_t from, int32_t to, Drop drop) {
+    EngineLockGuard lock(song.engineLock);
+    Sequence* s = song.seq;
     SeqEvent* ev = seqEvents(s);
     int32_t n = s->eventCount;
     if (from < 0) from = 0;
     if (to > n) to = n;
     if (from >= to) return 0;
-    int32_t& play = app.engine.playIndex;
-    int32_t& loop = app.engine.loopIndex;
+    int32_t& play = song.playIndex;
+    int32_t& loop = song.loopIndex;
     int32_t newPlay = play, newLoop = loop;
     int32_t w = from;
     for (int32_t r = from; r < to; ++r) {
@@ -70,6 +66,6 @@ int32_t compactEvents(AppState& app, int32_t from, int32_t to, Drop drop) {
 // (so the usual replace rules apply), carrying every field over: a note its
 // velocity and duration, a tempo event its tempo, a system-exclusive record
 // its bytes. Returns the index, or -1 (error 3 queued by the store).
-int32_t insertCarried(AppState& app, const SeqEvent& e, Tick t, uint8_t track);
+int32_t insertCarried(SongStore& song, const SeqEvent& e, Tick t, uint8_t track);
 
 }  // namespace qz

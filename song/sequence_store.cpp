@@ -9,7 +9,7 @@
 #include <cstring>
 #include <new>
 
-#include "engine/store_calls.h"
+#include "song/store_notify.h"
 
 namespace qz {
 
@@ -18,9 +18,6 @@ namespace {
 // Handles name the allocations in the blocks' `heapHandle` word; they are
 // only for telling blocks apart when debugging.
 std::atomic<uint32_t> nextHeapHandle{1};
-
-// Pad base note index (0..6) to the lowest note the event views show.
-constexpr int PAD_BASE_NOTES[7] = {24, 35, 36, 48, 60, 72, 84};
 
 // Keep a block's header words within what the rest of the program assumes.
 void sanitizeHeader(Sequence* s, bool isDefault) {
@@ -41,14 +38,14 @@ void sanitizeHeader(Sequence* s, bool isDefault) {
 
 // ---- Errors -----------------------------------------------------------------
 
-void postError(AppState& app, int code) {
-    ErrorQueue& q = app.errors;
+void postError(SongStore& song, int code) {
+    ErrorQueue& q = song.errors;
     if (code == 0 || q.count >= int(q.codes.size())) return;
     q.codes[q.count++] = code;
 }
 
-int takeError(AppState& app) {
-    ErrorQueue& q = app.errors;
+int takeError(SongStore& song) {
+    ErrorQueue& q = song.errors;
     if (q.count == 0) return 0;
     int code = q.codes[0];
     std::copy(q.codes.begin() + 1, q.codes.begin() + q.count, q.codes.begin());
@@ -84,84 +81,78 @@ Sequence* cloneSequenceBlock(const Sequence* src) {
 
 // ---- State --------------------------------------------------------------------
 
-int initAppState(AppState& app) {
-    freeAppState(app);
-    setDefaultSettings(app.settings);
-    app.work.reset(new (std::nothrow) WorkBuffer);
-    if (!app.work) return ERR_NO_MEMORY;
-    app.slots.fill(nullptr);
-    app.slots[0] = &app.settings.defaultSequence;
-    app.lastSlot = 0;
-    app.currentTrack = 1;
-    app.clipboard = EditClipboard{};
-    pointAtSequence(app, 1);
-    selectTrack(app, 1);
+int initSongStore(SongStore& song) {
+    freeSongStore(song);
+    setDefaultSettings(song.settings);
+    song.work.reset(new (std::nothrow) WorkBuffer);
+    if (!song.work) return ERR_NO_MEMORY;
+    song.slots.fill(nullptr);
+    song.slots[0] = &song.settings.defaultSequence;
+    song.lastSlot = 0;
+    song.currentTrack = 1;
+    song.clipboard = EditClipboard{};
+    pointAtSequence(song, 1);
+    selectTrack(song, 1);
     return 0;
 }
 
-void freeAppState(AppState& app) {
-    dropUndo(app);
-    EngineLockGuard lock(app.engineLock);
+void freeSongStore(SongStore& song) {
+    dropUndo(song);
+    EngineLockGuard lock(song.engineLock);
     for (int s = 1; s <= MAX_SLOTS; ++s) {
-        freeSequenceBlock(app.slots[s]);
-        app.slots[s] = nullptr;
+        freeSequenceBlock(song.slots[s]);
+        song.slots[s] = nullptr;
     }
-    app.slots[0] = &app.settings.defaultSequence;
-    app.seq = app.slots[0];
-    app.lastSlot = 0;
+    song.slots[0] = &song.settings.defaultSequence;
+    song.seq = song.slots[0];
+    song.lastSlot = 0;
 }
 
 // ---- Selecting ------------------------------------------------------------------
 
-void pointAtSequence(AppState& app, int slot) {
+void pointAtSequence(SongStore& song, int slot) {
     if (slot < 1 || slot > MAX_SLOTS) slot = 1;
     {
-        EngineLockGuard lock(app.engineLock);
-        app.slots[0] = &app.settings.defaultSequence;
-        app.currentSlot = slot;
-        Sequence* s = app.slots[slot] ? app.slots[slot] : app.slots[0];
-        sanitizeHeader(s, s == app.slots[0]);
-        app.seq = s;
-        app.lengthTicks = seqLengthTicks(s);
-        app.ui.firstBar = 0;
-        app.engine.playIndex = 0;
-        app.engine.loopIndex = 0;
-        app.engine.loopOn = false;
+        EngineLockGuard lock(song.engineLock);
+        song.slots[0] = &song.settings.defaultSequence;
+        song.currentSlot = slot;
+        Sequence* s = song.slots[slot] ? song.slots[slot] : song.slots[0];
+        sanitizeHeader(s, s == song.slots[0]);
+        song.seq = s;
+        song.lengthTicks = seqLengthTicks(s);
+        song.firstBar = 0;
+        notifyDetachSequence(song);
     }
-    locateTick(app, 0);
+    locateSongTick(song, 0);
 }
 
-void selectSequence(AppState& app, int slot) {
-    if (app.engine.playing.load(std::memory_order_acquire)) stopTransport(app);
-    dropUndo(app);
-    pointAtSequence(app, slot);
-    sendAllTrackSetups(app);
+void selectSlot(SongStore& song, int slot) {
+    if (song.hooks.select)
+        song.hooks.select(song, slot);
+    else
+        pointAtSequence(song, slot);
 }
 
-void selectTrack(AppState& app, int track) {
+void selectTrack(SongStore& song, int track) {
     if (track == 0) return;
     {
         // The tick reads the current track (solo, thru, recording).
-        EngineLockGuard lock(app.engineLock);
-        app.currentTrack = track;
+        EngineLockGuard lock(song.engineLock);
+        song.currentTrack = track;
     }
-    app.ui.stepTrack = track;
-    if (track >= 1 && track <= USER_TRACKS) {
-        uint32_t idx = app.settings.trackPadBase[track - 1];
-        app.ui.padBaseNote = PAD_BASE_NOTES[idx < 7 ? idx : 2];
-    }
-    markDirty(app, DIRTY_ALL);
+    if (song.hooks.trackSelected) song.hooks.trackSelected(song);
+    markDirty(song, DIRTY_ALL);
 }
 
-Sequence* createSequence(AppState& app, int slot) {
+Sequence* newSequenceBlock(SongStore& song, int slot) {
     if (slot < 1 || slot > MAX_SLOTS) return nullptr;
     Sequence* s = allocSequenceBlock(SEQ_NEW_BLOCK_SIZE);
     if (!s) {
-        postError(app, ERR_NO_MEMORY);
+        postError(song, ERR_NO_MEMORY);
         return nullptr;
     }
     uint32_t handle = s->heapHandle;
-    std::memcpy(s, &app.settings.defaultSequence, SEQ_HEADER_SIZE);
+    std::memcpy(s, &song.settings.defaultSequence, SEQ_HEADER_SIZE);
     s->exists = 1;
     for (int n = 1; n <= USER_TRACKS; ++n) s->tracks[n].channel = uint8_t(n - 1);
     s->name[NAME_FIELD - 1] = 0;
@@ -173,88 +164,66 @@ Sequence* createSequence(AppState& app, int slot) {
     s->eventCount = 0;
     if (s->bars < 1 || s->bars > uint32_t(MAX_BARS)) s->bars = 2;
     {
-        EngineLockGuard lock(app.engineLock);
-        freeSequenceBlock(app.slots[slot]);
-        app.slots[slot] = s;
+        EngineLockGuard lock(song.engineLock);
+        freeSequenceBlock(song.slots[slot]);
+        song.slots[slot] = s;
     }
-    selectSequence(app, slot);
     return s;
 }
 
-int ensureSequence(AppState& app) {
-    if (app.slots[app.currentSlot]) return 0;
-    if (!createSequence(app, app.currentSlot)) {
-        postError(app, ERR_CREATE_SEQUENCE);
+int ensureSequence(SongStore& song) {
+    if (song.slots[song.currentSlot]) return 0;
+    if (!newSequenceBlock(song, song.currentSlot)) {
+        postError(song, ERR_CREATE_SEQUENCE);
         return ERR_CREATE_SEQUENCE;
     }
-    if (app.currentSlot > app.lastSlot) app.lastSlot = app.currentSlot;
-    selectTrack(app, app.currentTrack);
-    curTrackRec(app).used = 1;
-    markDirty(app, DIRTY_ALL);
+    selectSlot(song, song.currentSlot);
+    if (song.currentSlot > song.lastSlot) song.lastSlot = song.currentSlot;
+    selectTrack(song, song.currentTrack);
+    curTrackRec(song).used = 1;
+    markDirty(song, DIRTY_ALL);
     return 0;
 }
 
-void installSequence(AppState& app, int slot, Sequence* block) {
+void installSequence(SongStore& song, int slot, Sequence* block) {
     if (slot < 1 || slot > MAX_SLOTS || !block) return;
     sanitizeHeader(block, false);
     block->exists = 1;
-    EngineLockGuard lock(app.engineLock);
-    Sequence* old = app.slots[slot];
-    app.slots[slot] = block;
-    if (slot > app.lastSlot) app.lastSlot = slot;
-    if (slot == app.currentSlot) {
-        app.seq = block;
-        app.lengthTicks = seqLengthTicks(block);
-        app.engine.playIndex = 0;
-        app.engine.loopIndex = 0;
+    EngineLockGuard lock(song.engineLock);
+    Sequence* old = song.slots[slot];
+    song.slots[slot] = block;
+    if (slot > song.lastSlot) song.lastSlot = slot;
+    if (slot == song.currentSlot) {
+        song.seq = block;
+        song.lengthTicks = seqLengthTicks(block);
+        notifyDetachSequence(song);
     }
     freeSequenceBlock(old);
 }
 
 // ---- Deleting -------------------------------------------------------------------
 
-void deleteSequence(AppState& app, int slot) {
-    if (slot < 1 || slot > app.lastSlot || !app.slots[slot]) return;
-    if (app.engine.playing.load(std::memory_order_acquire)) stopTransport(app);
-    dropUndo(app);
-    {
-        EngineLockGuard lock(app.engineLock);
-        // The tick may not follow a block about to be freed.
-        app.seq = app.slots[0];
-        app.engine.playIndex = 0;
-        app.engine.loopIndex = 0;
-        freeSequenceBlock(app.slots[slot]);
-        for (int s = slot; s < app.lastSlot; ++s) app.slots[s] = app.slots[s + 1];
-        app.slots[app.lastSlot] = nullptr;
-        --app.lastSlot;
-    }
-    selectSequence(app, slot);
+void removeSequenceSlot(SongStore& song, int slot) {
+    if (slot < 1 || slot > song.lastSlot || !song.slots[slot]) return;
+    EngineLockGuard lock(song.engineLock);
+    // The tick may not follow a block about to be freed.
+    song.seq = song.slots[0];
+    notifyDetachSequence(song);
+    freeSequenceBlock(song.slots[slot]);
+    for (int s = slot; s < song.lastSlot; ++s) song.slots[s] = song.slots[s + 1];
+    song.slots[song.lastSlot] = nullptr;
+    --song.lastSlot;
 }
 
-void deleteSequenceNamed(AppState& app, const char* name) {
-    for (int s = 1; s <= app.lastSlot; ++s) {
-        if (app.slots[s] && sameName(app.slots[s]->name, name)) {
-            deleteSequence(app, s);
-            return;
-        }
+void removeAllSequences(SongStore& song) {
+    EngineLockGuard lock(song.engineLock);
+    song.seq = song.slots[0];
+    notifyDetachSequence(song);
+    for (int s = 1; s <= MAX_SLOTS; ++s) {
+        freeSequenceBlock(song.slots[s]);
+        song.slots[s] = nullptr;
     }
-}
-
-void deleteAllSequences(AppState& app) {
-    if (app.engine.playing.load(std::memory_order_acquire)) stopTransport(app);
-    dropUndo(app);
-    {
-        EngineLockGuard lock(app.engineLock);
-        app.seq = app.slots[0];
-        app.engine.playIndex = 0;
-        app.engine.loopIndex = 0;
-        for (int s = 1; s <= MAX_SLOTS; ++s) {
-            freeSequenceBlock(app.slots[s]);
-            app.slots[s] = nullptr;
-        }
-        app.lastSlot = 0;
-    }
-    selectSequence(app, 1);
+    song.lastSlot = 0;
 }
 
 // ---- Copying and names ------------------------------------------------------------
@@ -297,57 +266,56 @@ void nextNumberedName(char* name) {
     std::memcpy(name, out, NAME_FIELD);
 }
 
-int findSlotByName(const AppState& app, const char* name) {
+int findSlotByName(const SongStore& song, const char* name) {
     for (int s = 1; s <= MAX_SLOTS; ++s)
-        if (app.slots[s] && sameName(app.slots[s]->name, name)) return s;
+        if (song.slots[s] && sameName(song.slots[s]->name, name)) return s;
     return 0;
 }
 
-int firstFreeSlot(const AppState& app) {
+int firstFreeSlot(const SongStore& song) {
     for (int s = 1; s <= MAX_SLOTS; ++s)
-        if (!app.slots[s]) return s;
+        if (!song.slots[s]) return s;
     return MAX_SLOTS + 1;
 }
 
-const char* anyChangedSequence(const AppState& app) {
+const char* anyChangedSequence(const SongStore& song) {
     for (int s = 1; s <= MAX_SLOTS; ++s) {
-        const Sequence* q = app.slots[s];
+        const Sequence* q = song.slots[s];
         if (q && q->eventCount > 0 && (q->unsaved || q->modified)) return q->name;
     }
     return nullptr;
 }
 
-bool anySequence(const AppState& app) {
+bool anySequence(const SongStore& song) {
     for (int s = 1; s <= MAX_SLOTS; ++s)
-        if (app.slots[s]) return true;
+        if (song.slots[s]) return true;
     return false;
 }
 
-int copySequence(AppState& app, int slot) {
-    if (slot < 1 || slot > MAX_SLOTS || !app.slots[slot]) return ERR_PROGRAM;
-    int target = firstFreeSlot(app);
+int copySequenceBlock(SongStore& song, int slot, int& target) {
+    if (slot < 1 || slot > MAX_SLOTS || !song.slots[slot]) return ERR_PROGRAM;
+    target = firstFreeSlot(song);
     if (target > MAX_SLOTS) return ERR_SEQ_ROOM_FULL;
-    Sequence* copy = cloneSequenceBlock(app.slots[slot]);
+    Sequence* copy = cloneSequenceBlock(song.slots[slot]);
     if (!copy) return ERR_NO_MEMORY;
     copy->unsaved = 1;
     for (int i = 0; i < 999; ++i) {
         nextNumberedName(copy->name);
-        if (findSlotByName(app, copy->name) == 0) break;
+        if (findSlotByName(song, copy->name) == 0) break;
     }
     {
-        EngineLockGuard lock(app.engineLock);
-        app.slots[target] = copy;
-        if (target > app.lastSlot) app.lastSlot = target;
+        EngineLockGuard lock(song.engineLock);
+        song.slots[target] = copy;
+        if (target > song.lastSlot) song.lastSlot = target;
     }
-    selectSequence(app, target);
     return 0;
 }
 
 // ---- Track settings ---------------------------------------------------------------
 
-void resetTrackMessages(AppState& app) {
+void resetTrackMessages(SongStore& song) {
     for (int n = 1; n <= USER_TRACKS; ++n) {
-        TrackRecord& t = app.seq->tracks[n];
+        TrackRecord& t = song.seq->tracks[n];
         t.device = 0;
         t.drumPart = 0;
         t.bankMsb = 0;
@@ -364,10 +332,10 @@ void resetTrackMessages(AppState& app) {
     }
 }
 
-void storeTracksAsDefault(AppState& app) {
-    Sequence& d = app.settings.defaultSequence;
-    if (app.seq == &d) return;
-    std::memcpy(&d.tracks[1], &app.seq->tracks[1], sizeof(TrackRecord) * USER_TRACKS);
+void storeTracksAsDefault(SongStore& song) {
+    Sequence& d = song.settings.defaultSequence;
+    if (song.seq == &d) return;
+    std::memcpy(&d.tracks[1], &song.seq->tracks[1], sizeof(TrackRecord) * USER_TRACKS);
 }
 
 int32_t sequenceTempoX10(Sequence* s) {
@@ -377,54 +345,54 @@ int32_t sequenceTempoX10(Sequence* s) {
 
 // ---- Undo -------------------------------------------------------------------------
 
-void dropUndo(AppState& app) {
-    freeSequenceBlock(app.undoCopy);
-    freeSequenceBlock(app.redoCopy);
-    app.undoCopy = nullptr;
-    app.redoCopy = nullptr;
+void dropUndo(SongStore& song) {
+    freeSequenceBlock(song.undoCopy);
+    freeSequenceBlock(song.redoCopy);
+    song.undoCopy = nullptr;
+    song.redoCopy = nullptr;
 }
 
-int snapshotForUndo(AppState& app) {
-    dropUndo(app);
-    if (!app.seq || app.seq->exists == 0) return 0;
-    Sequence* copy = cloneSequenceBlock(app.seq);
+int snapshotForUndo(SongStore& song) {
+    dropUndo(song);
+    if (!song.seq || song.seq->exists == 0) return 0;
+    Sequence* copy = cloneSequenceBlock(song.seq);
     if (!copy) {
-        postError(app, ERR_NO_MEMORY);
+        postError(song, ERR_NO_MEMORY);
         return ERR_NO_MEMORY;
     }
-    app.undoCopy = copy;
-    app.undoFirstBar = app.ui.firstBar;
+    song.undoCopy = copy;
+    song.undoFirstBar = song.firstBar;
     return 0;
 }
 
-void undo(AppState& app) {
+void undo(SongStore& song) {
     int32_t bar;
     {
-        EngineLockGuard lock(app.engineLock);
-        Sequence* current = app.slots[app.currentSlot];
+        EngineLockGuard lock(song.engineLock);
+        Sequence* current = song.slots[song.currentSlot];
         if (!current) return;
-        if (app.undoCopy) {
-            app.redoFirstBar = app.ui.firstBar;
-            app.redoCopy = current;
-            app.slots[app.currentSlot] = app.undoCopy;
-            app.undoCopy = nullptr;
-            bar = app.undoFirstBar;
-        } else if (app.redoCopy) {
-            app.undoFirstBar = app.ui.firstBar;
-            app.undoCopy = current;
-            app.slots[app.currentSlot] = app.redoCopy;
-            app.redoCopy = nullptr;
-            bar = app.redoFirstBar;
+        if (song.undoCopy) {
+            song.redoFirstBar = song.firstBar;
+            song.redoCopy = current;
+            song.slots[song.currentSlot] = song.undoCopy;
+            song.undoCopy = nullptr;
+            bar = song.undoFirstBar;
+        } else if (song.redoCopy) {
+            song.undoFirstBar = song.firstBar;
+            song.undoCopy = current;
+            song.slots[song.currentSlot] = song.redoCopy;
+            song.redoCopy = nullptr;
+            bar = song.redoFirstBar;
         } else {
             return;
         }
-        app.seq = app.slots[app.currentSlot];
-        app.engine.playIndex = 0;
+        song.seq = song.slots[song.currentSlot];
+        notifyDetachSequence(song);
     }
-    pointAtSequence(app, app.currentSlot);
-    app.ui.firstBar = bar;
-    locateBar(app, bar);
-    markDirty(app, DIRTY_ALL);
+    pointAtSequence(song, song.currentSlot);
+    song.firstBar = bar;
+    locateSongBar(song, bar);
+    markDirty(song, DIRTY_ALL);
 }
 
 }  // namespace qz

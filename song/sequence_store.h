@@ -10,48 +10,51 @@
 
 #include <cstdint>
 
-#include "song/app_state.h"
 #include "song/records.h"
+#include "song/song_store.h"
 
 namespace qz {
 
 // ---- Building the state ---------------------------------------------------
 
-// Set up a fresh state: default settings (with the default sequence), the
+// Set up a fresh store: default settings (with the default sequence), the
 // work buffer, slot 1 and track 1 selected. Returns 3 when the work buffer
 // cannot be allocated.
-int initAppState(AppState& app);
-// Free every block and undo copy (the state can be initialised again).
-void freeAppState(AppState& app);
+int initSongStore(SongStore& song);
+// Free every block and undo copy (the store can be initialised again).
+void freeSongStore(SongStore& song);
 
 // ---- Slots ------------------------------------------------------------------
 
-// Stop the transport, drop the undo copies, point at the slot (1..99, other
-// values select slot 1) and send every track's set-up messages.
-void selectSequence(AppState& app, int slot);
-// The pointer part of `selectSequence` alone.
-void pointAtSequence(AppState& app, int slot);
+// Point at slot 1..99 (other values: slot 1): the current sequence (the
+// default one for an empty slot), its length, the views at bar 0, the engine
+// let go of the old block, and the song position at tick 0.
+void pointAtSequence(SongStore& song, int slot);
+// Select slot s as the program does it (the `select` hook), or point at it.
+void selectSlot(SongStore& song, int slot);
 // Make track n (1..16, or 18 for the tempo track) current; 0 does nothing.
-void selectTrack(AppState& app, int track);
+void selectTrack(SongStore& song, int track);
 // Create a sequence in the current slot when it is empty. Returns 0, or 16
 // after queuing errors 3 and 16 when the block cannot be allocated.
-int ensureSequence(AppState& app);
-// Allocate a new sequence from the default one into slot s and select it.
-// Returns the block or null (error 3 queued).
-Sequence* createSequence(AppState& app, int slot);
-void deleteSequence(AppState& app, int slot);
-void deleteSequenceNamed(AppState& app, const char* name);
-void deleteAllSequences(AppState& app);
-// Copy slot s into the first free slot with a unique name and select it.
+int ensureSequence(SongStore& song);
+// Allocate a new sequence from the default one into slot s, replacing what
+// is there (nothing is selected). Returns the block or null (error 3 queued).
+Sequence* newSequenceBlock(SongStore& song, int slot);
+// Free slot s's block and close the gap in the slot table; the current
+// sequence is the default one until something is selected.
+void removeSequenceSlot(SongStore& song, int slot);
+// Free every block; the current sequence is the default one.
+void removeAllSequences(SongStore& song);
+// Copy slot s into the first free slot (`target`) with a unique name.
 // Returns 0, 1 (slot empty), 3 (no memory) or 9 (no free slot).
-int copySequence(AppState& app, int slot);
+int copySequenceBlock(SongStore& song, int slot, int& target);
 // Slot whose sequence has this name (case-insensitive), or 0.
-int findSlotByName(const AppState& app, const char* name);
+int findSlotByName(const SongStore& song, const char* name);
 // First empty slot 1..99, or 100 when full.
-int firstFreeSlot(const AppState& app);
+int firstFreeSlot(const SongStore& song);
 // Name of the first sequence with events that is unsaved or modified, or null.
-const char* anyChangedSequence(const AppState& app);
-bool anySequence(const AppState& app);
+const char* anyChangedSequence(const SongStore& song);
+bool anySequence(const SongStore& song);
 // Copy at most 16 characters of `src` into a 17-byte name field, zero-filled.
 void copyName(char* dst, const char* src);
 // Increment the trailing number of a name (Sequence09 -> Sequence010).
@@ -60,7 +63,7 @@ void nextNumberedName(char* name);
 bool sameName(const char* a, const char* b);
 // Install a block (made by a file reader, say) in slot s, replacing what is
 // there; the store takes ownership. Updates `lastSlot`.
-void installSequence(AppState& app, int slot, Sequence* block);
+void installSequence(SongStore& song, int slot, Sequence* block);
 
 // ---- Blocks -------------------------------------------------------------------
 
@@ -72,90 +75,96 @@ Sequence* cloneSequenceBlock(const Sequence* s);
 
 // ---- Events -------------------------------------------------------------------
 
-inline SeqEvent* events(AppState& app) { return seqEvents(app.seq); }
-inline int32_t eventCount(const AppState& app) { return app.seq->eventCount; }
-inline TrackRecord& curTrackRec(AppState& app) { return app.seq->tracks[app.currentTrack < TRACK_RECORDS ? app.currentTrack : 0]; }
+inline SeqEvent* events(SongStore& song) {
+    return seqEvents(song.seq);
+}
+inline int32_t eventCount(const SongStore& song) {
+    return song.seq->eventCount;
+}
+inline TrackRecord& curTrackRec(SongStore& song) {
+    return song.seq->tracks[song.currentTrack < TRACK_RECORDS ? song.currentTrack : 0];
+}
 
 // Insert or replace one event (replace rules: same tick and same note,
 // controller, program...). For a tempo event `value` is microseconds per
 // quarter; for a note it is the duration, 0 for an open note. Returns the
 // index written, or -1 when the block cannot grow (error 3 queued).
-int32_t insertEvent(AppState& app, Tick time, uint8_t track, uint8_t status, uint8_t data1, uint8_t data2,
+int32_t insertEvent(SongStore& song, Tick time, uint8_t track, uint8_t status, uint8_t data1, uint8_t data2,
                     uint32_t value);
 // Insert a copy of a whole record before the events of its tick. Returns the
 // index or -1.
-int32_t insertEventRecord(AppState& app, const SeqEvent& e);
-void removeEvent(AppState& app, int32_t index);
+int32_t insertEventRecord(SongStore& song, const SeqEvent& e);
+void removeEvent(SongStore& song, int32_t index);
 // Grow the current block by 4096 events. Returns 0 or 3.
-int growSequence(AppState& app);
+int growSequence(SongStore& song);
 // Index of the first event with time >= min(lengthTicks, bar * 384).
-int32_t firstEventAtBar(const AppState& app, int32_t bar);
+int32_t firstEventAtBar(const SongStore& song, int32_t bar);
 // Index of the first event with time >= t.
 int32_t firstEventAtTick(const Sequence* s, Tick t);
 // Give the first open note of this track and number its duration.
-void closeNote(AppState& app, uint8_t track, uint8_t note);
+void closeNote(SongStore& song, uint8_t track, uint8_t note);
 // Close every open note (rounded to 12 ticks, 12..9999).
-void closeOpenNotes(AppState& app);
+void closeOpenNotes(SongStore& song);
 // Fold sustain pedal events of a block into its notes' durations.
 void foldSustainPedal(Sequence* s);
 // Take program, bank and mixer values from the first two bars into the
 // track records.
 void takeTrackDefaults(Sequence* s);
-void resetTrackMessages(AppState& app);
-void storeTracksAsDefault(AppState& app);
+void resetTrackMessages(SongStore& song);
+void storeTracksAsDefault(SongStore& song);
 // The sequence's tempo x 10, with an out-of-range value replaced by 1200.
 int32_t sequenceTempoX10(Sequence* s);
 
 // ---- Undo ---------------------------------------------------------------------
 
 // Take the undo copy of the current sequence. Returns 0 or 3.
-int snapshotForUndo(AppState& app);
-void undo(AppState& app);
-void dropUndo(AppState& app);
+int snapshotForUndo(SongStore& song);
+void undo(SongStore& song);
+void dropUndo(SongStore& song);
 
 // ---- Bar, track, pad and selection operations -----------------------------------
 
-int eraseBars(AppState& app, int32_t b1, int32_t b2);
-int eraseBarsControllers(AppState& app, int32_t b1, int32_t b2);
-int eraseBarsBend(AppState& app, int32_t b1, int32_t b2);
-int eraseBarsPressure(AppState& app, int32_t b1, int32_t b2);
-int deleteBars(AppState& app, int32_t b1, int32_t b2);
-int insertBlankBars(AppState& app, int32_t b1, int32_t b2);
-int copyBars(AppState& app, int32_t b1, int32_t b2);
-int pasteBars(AppState& app, int32_t target);
-int eraseTrack(AppState& app, int track);
-int eraseAllTracks(AppState& app);
-int eraseTrackControllers(AppState& app, int track, int controller);
-int eraseTrackBend(AppState& app, int track);
-int eraseTrackPressure(AppState& app, int track);
-int copyTrack(AppState& app, int track);
-int pasteTrack(AppState& app, int track);
-int erasePad(AppState& app, int track, int note);
-int eraseAllPads(AppState& app, int track);
-int copyPad(AppState& app, int track, int note);
-int pastePad(AppState& app, int track, int note);
-int copySelection(AppState& app);
-int pasteSelection(AppState& app);
+int eraseBars(SongStore& song, int32_t b1, int32_t b2);
+int eraseBarsControllers(SongStore& song, int32_t b1, int32_t b2);
+int eraseBarsBend(SongStore& song, int32_t b1, int32_t b2);
+int eraseBarsPressure(SongStore& song, int32_t b1, int32_t b2);
+int deleteBars(SongStore& song, int32_t b1, int32_t b2);
+int insertBlankBars(SongStore& song, int32_t b1, int32_t b2);
+int copyBars(SongStore& song, int32_t b1, int32_t b2);
+int pasteBars(SongStore& song, int32_t target);
+int eraseTrack(SongStore& song, int track);
+int eraseAllTracks(SongStore& song);
+int eraseTrackControllers(SongStore& song, int track, int controller);
+int eraseTrackBend(SongStore& song, int track);
+int eraseTrackPressure(SongStore& song, int track);
+int copyTrack(SongStore& song, int track);
+int pasteTrack(SongStore& song, int track);
+int erasePad(SongStore& song, int track, int note);
+int eraseAllPads(SongStore& song, int track);
+int copyPad(SongStore& song, int track, int note);
+int pastePad(SongStore& song, int track, int note);
+int copySelection(SongStore& song);
+int pasteSelection(SongStore& song);
 // True when anything was erased.
-bool eraseSelection(AppState& app);
-bool eraseSelectionOther(AppState& app, uint8_t statusFilter, int key);
-void setStartControllerValue(AppState& app, int track, int controller, int value);
-void setStartProgram(AppState& app, int track, int program);
+bool eraseSelection(SongStore& song);
+bool eraseSelectionOther(SongStore& song, uint8_t statusFilter, int key);
+void setStartControllerValue(SongStore& song, int track, int controller, int value);
+void setStartProgram(SongStore& song, int track, int program);
 
 // ---- Note edits ---------------------------------------------------------------
 
-void editVelocity(AppState& app, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, uint32_t mode,
+void editVelocity(SongStore& song, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, uint32_t mode,
                   int32_t value);
-void editDuration(AppState& app, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, uint32_t mode,
+void editDuration(SongStore& song, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, uint32_t mode,
                   int32_t value);
 // Quantize from the undo copy. Returns 0, or 3 when the work buffer filled.
-int timingCorrect(AppState& app, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, int32_t grid,
+int timingCorrect(SongStore& song, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, int32_t grid,
                   int32_t shift, int32_t swing, int32_t strength);
 
 // ---- Change bars ----------------------------------------------------------------
 
-// Apply `newBars` (held to 1..999) to the current sequence, cutting events
-// at or after the new end.
-void applyNewBars(AppState& app);
+// Give the current sequence `bars` bars (held to 1..999), cutting events at
+// or after the new end.
+void applyNewBars(SongStore& song, int32_t bars);
 
 }  // namespace qz

@@ -9,10 +9,11 @@
 
 #include "app/cli/commands.h"
 #include "files/file_common.h"
-#include "files/loader.h"
 #include "files/sequence_dump.h"
 #include "files/smf_writer.h"
-#include "song/app_state.h"
+#include "program/app_state.h"
+#include "program/loader.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz::cli {

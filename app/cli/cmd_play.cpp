@@ -15,11 +15,12 @@
 #include "app/cli/commands.h"
 #include "engine/engine.h"
 #include "files/file_common.h"
-#include "files/loader.h"
 #include "platform/midi/midi_ports.h"
 #include "platform/null/memory_ports.h"
 #include "platform/null/sim_clock.h"
 #include "platform/timer/engine_timer.h"
+#include "program/loader.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz::cli {

@@ -18,6 +18,7 @@
 #include "files/smf_writer.h"
 #include "platform/midi/midi_ports.h"
 #include "platform/timer/engine_timer.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz::cli {
@@ -210,8 +211,7 @@ int cmdRecord(int argc, char** argv) {
     pollEngine(*app);
     // Recording past the end lengthens the sequence; keep what was asked for.
     if (int(app->seq->bars) > keepBars) {
-        app->newBars = keepBars;
-        applyNewBars(*app);
+        applyNewBars(*app, keepBars);
     }
     // Let the last thru messages leave before the ports close.
     const MessageRing& thruRing = app->engine.thruQueue;

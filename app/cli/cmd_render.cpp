@@ -1,8 +1,6 @@
 // `qzseq-cli render [FILE] OUT.png`: the program's whole screen, drawn as the
 // window draws it at start (with FILE loaded), written as a PNG. Text needs
 // the Qt renderer; without a display Qt runs on its offscreen platform.
-#include "song/app_state.h"  // before Qt: the state has a field named `slots`
-
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -10,12 +8,14 @@
 
 #include "app/cli/commands.h"
 #include "files/file_common.h"
-#include "files/loader.h"
+#include "program/app_state.h"  // before Qt: the state has a field named `slots`
+#include "program/loader.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/draw.h"
 #include "ui/framework/panel.h"
-#include "ui/framework/program.h"
+#include "ui/screens/screens.h"
 
 #if QZ_CLI_WITH_QT
 #include <QGuiApplication>
@@ -59,11 +59,11 @@ int cmdRender(int argc, char** argv) {
     QGuiApplication qapp(qtArgc, qtArgv);
 #endif
     auto app = std::make_unique<AppState>();
-    DrawContext& dc = app->ui.draw;
-    if (!initDrawContext(dc, CANVAS_MIN_WIDTH, CANVAS_MIN_HEIGHT) || initProgramState(*app, false) != 0) {
+    if (initProgramState(*app, false, CANVAS_MIN_WIDTH, CANVAS_MIN_HEIGHT) != 0) {
         std::fprintf(stderr, "qzseq-cli render: %s\n", errorText(ERR_NO_MEMORY));
         return 1;
     }
+    DrawContext& dc = app->ui->draw;
 #if QZ_CLI_WITH_QT
     if (!installQtTextRenderer(dc)) std::fprintf(stderr, "qzseq-cli render: no fonts; the screen has no text\n");
 #else
@@ -93,7 +93,6 @@ int cmdRender(int argc, char** argv) {
         }
     }
     freeAppState(*app);
-    releaseDrawContext(dc);
     return rc == 0 ? 0 : 1;
 }
 

@@ -20,6 +20,7 @@
 #include "engine/engine.h"
 #include "platform/null/sim_clock.h"
 #include "platform/timer/engine_timer.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 using namespace qz;

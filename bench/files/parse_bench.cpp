@@ -9,6 +9,7 @@
 
 #include "files/file_common.h"
 #include "files/smf_reader.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace {

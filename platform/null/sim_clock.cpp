@@ -10,7 +10,7 @@ void simWait(void* ctx, uint32_t ms) { simAdvance(*static_cast<SimClock*>(ctx), 
 
 }  // namespace
 
-void simInstall(SimClock& sim, AppState& app) {
+void simInstall(SimClock& sim, Sequencer& app) {
     sim.app = &app;
     app.engine.waitHook = simWait;
     app.engine.waitCtx = &sim;

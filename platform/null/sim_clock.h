@@ -7,15 +7,15 @@
 
 namespace qz {
 
-struct AppState;
+struct Sequencer;
 
 struct SimClock {
-    AppState* app = nullptr;
+    Sequencer* app = nullptr;
     uint32_t systemMs = 0;
 };
 
 // Make the clock the engine's tick driver.
-void simInstall(SimClock& sim, AppState& app);
+void simInstall(SimClock& sim, Sequencer& app);
 // Hand the engine back to no driver.
 void simRemove(SimClock& sim);
 // Run `ms` simulated milliseconds.

@@ -1,12 +1,13 @@
 // The window on Qt. The canvas widget is exactly the canvas's size inside a
 // scroll area, so widget coordinates are canvas coordinates.
 #include "platform/qt/main_window.h"
-#include "platform/qt/window_access.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -15,8 +16,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QApplication>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -25,7 +24,8 @@
 #include <QWheelEvent>
 #include <QWidget>
 
-#include "song/app_state.h"
+#include "platform/qt/window_access.h"
+#include "program/app_state.h"
 #include "ui/framework/draw.h"
 #include "ui/framework/panel.h"
 
@@ -58,7 +58,7 @@ protected:
         // The pointer's shape: the panel under it sets it (answer 0), else
         // the arrow; near the client area's bottom edge the default stays.
         if (!(e->buttons() & (Qt::LeftButton | Qt::RightButton)) &&
-            app_.ui.clientHeight - (app_.ui.mouseY - app_.ui.scrollY) >= 2 && dispatch(app_, PM_CURSOR, 0) != 0)
+            app_.ui->clientHeight - (app_.ui->mouseY - app_.ui->scrollY) >= 2 && dispatch(app_, PM_CURSOR, 0) != 0)
             setCursor(Qt::ArrowCursor);
         update();
     }
@@ -127,12 +127,9 @@ public:
         scroll_->setFrameShape(QFrame::NoFrame);
         scroll_->horizontalScrollBar()->setSingleStep(10);
         scroll_->verticalScrollBar()->setSingleStep(10);
-        connect(scroll_->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
-            app_.ui.scrollX = v;
-        });
-        connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
-            app_.ui.scrollY = v;
-        });
+        connect(scroll_->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+                [this](int v) { app_.ui->scrollX = v; });
+        connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) { app_.ui->scrollY = v; });
         setCentralWidget(scroll_);
         timer_ = new QTimer(this);
         timer_->setTimerType(Qt::PreciseTimer);
@@ -160,8 +157,8 @@ protected:
     }
     void resizeEvent(QResizeEvent* e) override {
         QMainWindow::resizeEvent(e);
-        app_.ui.clientWidth = scroll_->viewport()->width();
-        app_.ui.clientHeight = scroll_->viewport()->height();
+        app_.ui->clientWidth = scroll_->viewport()->width();
+        app_.ui->clientHeight = scroll_->viewport()->height();
     }
     void dragEnterEvent(QDragEnterEvent* e) override {
         if (e->mimeData()->hasUrls()) e->acceptProposedAction();

@@ -1,8 +1,6 @@
 // The screen framework's platform table on Qt: message boxes, popup menus,
 // the modal text, form and rename dialogs, file and folder dialogs, pointer
 // shapes and warping.
-#include "song/app_state.h"  // before Qt: the state has a field named `slots`
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
@@ -26,6 +24,8 @@
 
 #include "platform/qt/main_window.h"
 #include "platform/qt/window_access.h"
+#include "program/app_state.h"  // before Qt: the state has a field named `slots`
+#include "ui/framework/ui_state.h"
 
 namespace qz {
 
@@ -280,7 +280,7 @@ void waitMs(void*, uint32_t ms) { std::this_thread::sleep_for(std::chrono::milli
 }  // namespace
 
 void installQtUiPlatform(AppState& app) {
-    UiPlatform& p = app.ui.platform;
+    UiPlatform& p = app.ui->platform;
     p.user = &app;
     p.messageBox = messageBox;
     p.popupMenu = popupMenu;

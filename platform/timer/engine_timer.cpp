@@ -98,7 +98,7 @@ constexpr void (*WAKE_HOOK)(std::atomic<uint32_t>*) = nullptr;
 // notes go out at their own time rather than on the next millisecond. A late
 // wake-up moves on to the current slot (the engine then catches up, or drops
 // a gap of 101 ms or more).
-void timerThread(EngineTimer* timer, AppState* app) {
+void timerThread(EngineTimer* timer, Sequencer* app) {
     EngineState& e = app->engine;
     timer->threadId.store(currentThreadId(), std::memory_order_relaxed);
     // A real-time priority when the system grants it; plain scheduling otherwise.
@@ -142,7 +142,7 @@ uint32_t systemMillis() { return uint32_t(monotonicNanos() / NS_PER_MS); }
 
 uint64_t systemMicros() { return uint64_t(monotonicNanos() / 1000); }
 
-int startEngineTimer(EngineTimer& timer, AppState& app) {
+int startEngineTimer(EngineTimer& timer, Sequencer& app) {
     if (timer.running) return 0;
     timer.stop.store(false, std::memory_order_relaxed);
     // The driver is set before the thread exists, so the window thread hands
@@ -159,7 +159,7 @@ int startEngineTimer(EngineTimer& timer, AppState& app) {
     return 0;
 }
 
-void stopEngineTimer(EngineTimer& timer, AppState& app) {
+void stopEngineTimer(EngineTimer& timer, Sequencer& app) {
     if (!timer.running) return;
     timer.stop.store(true, std::memory_order_release);
     notifyEngine(app);

@@ -8,7 +8,7 @@
 
 namespace qz {
 
-struct AppState;
+struct Sequencer;
 
 struct EngineTimer {
     std::thread thread;
@@ -29,9 +29,9 @@ uint32_t systemMillis();
 uint64_t systemMicros();
 // Start the thread and make it the engine's tick driver. Returns 0, or -1
 // when the thread cannot be made.
-int startEngineTimer(EngineTimer& timer, AppState& app);
+int startEngineTimer(EngineTimer& timer, Sequencer& app);
 // Stop and join the thread; afterwards the caller owns the tick again.
-void stopEngineTimer(EngineTimer& timer, AppState& app);
+void stopEngineTimer(EngineTimer& timer, Sequencer& app);
 // CPU time used by the engine thread so far, in nanoseconds (0 when unknown).
 uint64_t engineTimerCpuNanos(EngineTimer& timer);
 

@@ -78,10 +78,10 @@ TEST_F(Clock, LocateClampsAndFollowsTempoEvents) {
     note(400, 1, 60, 100, 10);
     locateTick(app, 500);
     EXPECT_EQ(app.engine.usPerQuarter.load(), 1000000);
-    EXPECT_EQ(app.engine.playIndex, 2);
+    EXPECT_EQ(app.playIndex, 2);
     locateTick(app, 100);
     EXPECT_EQ(app.engine.usPerQuarter.load(), 500000);
-    EXPECT_EQ(app.engine.playIndex, 0);
+    EXPECT_EQ(app.playIndex, 0);
     setBars(999);
     locateBar(app, 2000);
     EXPECT_EQ(app.engine.position.load(), 998 * 384);

@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "platform/null/memory_ports.h"
 #include "platform/null/sim_clock.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz::test {

@@ -11,6 +11,7 @@
 #include "engine/engine.h"
 #include "platform/null/memory_ports.h"
 #include "platform/timer/engine_timer.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz {

@@ -1,4 +1,5 @@
 // Metronome clicks, the count-in, and the record parameters.
+#include "program/program.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace qz::test {

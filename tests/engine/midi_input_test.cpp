@@ -163,14 +163,14 @@ TEST_F(MidiInput, ThruGoesToTheCurrentTracksPortAndChannel) {
     EXPECT_EQ(ports.log[1].bytes[0], 0xB6);
     EXPECT_EQ(ports.log[2].bytes[0], 0x96);
     EXPECT_EQ(ports.log[2].bytes[2], 0);
-    EXPECT_EQ(app.ui.inLamp[3].load(), 5);
+    EXPECT_EQ(app.rec.inputLamp[3].load(), LAMP_FRAMES);
 
     // Thru off: nothing goes out, the input indicator lights.
     settingStore(app.settings.midiThru, 0);
     send(0x90, 61, 100);
     simAdvance(sim, 5);
     EXPECT_EQ(ports.log.size(), 3u);
-    EXPECT_EQ(app.ui.inputIndicator.load(), 5);
+    EXPECT_EQ(app.rec.inputIndicator.load(), LAMP_FRAMES);
 }
 
 TEST_F(MidiInput, DrumTracksMoveNotesByThePadBasesAndDropOutOfRange) {
@@ -206,7 +206,7 @@ TEST_F(MidiInput, MixerControllersFollowTheInputOnTheWindowThread) {
 }
 
 TEST_F(MidiInput, TrackMuteModeTogglesMutesFromPads) {
-    app.ui.trackMuteMode = true;
+    app.rec.inTrackMuteMode = true;
     publishInputState(app);
     send(0x90, 36, 100);  // input pad base 36: pad 1 = track 1
     send(0x90, 38, 100);  // track 3

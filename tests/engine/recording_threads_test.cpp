@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "platform/null/memory_ports.h"
 #include "platform/timer/engine_timer.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz {
@@ -170,7 +171,7 @@ TEST_F(ThreadedRecording, LiveNotesFromBothThreadsAllSoundAndEnd) {
     // chord code does, so they take the input thread's own ring.
     app.seq->tracks[1].type = TRACK_TYPE_NOTE;
     settingStore(app.settings.noteToChord, 1);
-    app.rec.noteToChordHook = [](AppState& a, int, bool on, int note, int) {
+    app.rec.noteToChordHook = [](Sequencer& a, int, bool on, int note, int) {
         if (on) liveNote(a, 5, note, 100, 3);
         return true;
     };

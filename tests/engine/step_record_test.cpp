@@ -1,5 +1,6 @@
 // Recording while stopped and the helpers of live playing: STEP mode, note
 // repeat, NOTE ERASE, the live queue and the chord entry points.
+#include "program/program.h"
 #include "tests/engine/recording_fixture.h"
 
 namespace qz::test {
@@ -209,7 +210,7 @@ TEST_F(StepRecord, ChordsFromTheInputThreadGoThroughItsRings) {
     // thread plays and records through the entry points.
     app.seq->tracks[1].type = TRACK_TYPE_NOTE;
     settingStore(app.settings.noteToChord, 1);
-    app.rec.noteToChordHook = [](AppState& a, int track, bool on, int note, int velocity) {
+    app.rec.noteToChordHook = [](Sequencer& a, int track, bool on, int note, int velocity) {
         if (note != 48) return false;
         if (on) {
             liveNoteOn(a, track, note, velocity, 0, 0, 0);

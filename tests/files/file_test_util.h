@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "files/sequence_dump.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz::test {

@@ -10,6 +10,7 @@
 #include "files/settings_file.h"
 #include "files/smf_reader.h"
 #include "files/smf_writer.h"
+#include "program/program.h"
 #include "tests/files/file_test_util.h"
 
 namespace qz {

@@ -1,12 +1,14 @@
 // The loading front end's dispatch by extension, folder loading, and the
 // dump text the command-line tool prints.
+#include "program/loader.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "files/file_common.h"
-#include "files/loader.h"
 #include "files/smf_reader.h"
+#include "program/program.h"
 #include "tests/files/file_test_util.h"
 
 namespace qz {

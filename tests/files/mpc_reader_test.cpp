@@ -1,12 +1,14 @@
 // The pad sampler's sequence and package files, built in the tests from the
 // layout seen on files saved by firmware 4.40.
+#include "files/mpc_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "files/file_common.h"
-#include "files/mpc_reader.h"
+#include "program/program.h"
 #include "tests/files/file_test_util.h"
 
 namespace qz {

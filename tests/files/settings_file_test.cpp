@@ -1,5 +1,7 @@
 // The settings file: its byte image, the size rule, the values held on
 // reading, the MIDI folder, and where the file goes.
+#include "files/settings_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "files/settings_file.h"
+#include "program/program.h"
 #include "tests/files/file_test_util.h"
 
 namespace qz {
@@ -43,7 +45,7 @@ struct SettingsFixture {
 TEST(SettingsFile, SavedImageHoldsEveryFieldAtItsOffset) {
     SettingsFixture t;
     AppState& app = t.app();
-    loadSettings(app);  // no file: the defaults stay
+    loadSettings(app.settings, app.loader);  // no file: the defaults stay
     EXPECT_EQ(app.loader.settingsPath, t.file());
     EXPECT_FALSE(std::filesystem::exists(t.file()));
     app.settings.accentVelocity = 111;
@@ -53,7 +55,7 @@ TEST(SettingsFile, SavedImageHoldsEveryFieldAtItsOffset) {
     std::strcpy(app.settings.defaultSequence.name, "Song");
     app.settings.defaultSequence.tracks[2].volume = 55;
     app.loader.midiFolder = t.dir.path.string();
-    ASSERT_EQ(saveSettings(app), 0);
+    ASSERT_EQ(saveSettings(app.settings, app.loader), 0);
 
     Bytes b = readFile(t.file());
     ASSERT_EQ(b.size(), 7708u);
@@ -68,7 +70,7 @@ TEST(SettingsFile, SavedImageHoldsEveryFieldAtItsOffset) {
 
     SettingsFixture u;
     std::filesystem::copy_file(t.file(), u.file());
-    loadSettings(u.app());
+    loadSettings(u.app().settings, u.app().loader);
     EXPECT_EQ(std::memcmp(&u.app().settings, &app.settings, sizeof app.settings), 0);
     EXPECT_EQ(u.app().loader.midiFolder, t.dir.path.string());
     EXPECT_EQ(u.app().loader.loadFolder, t.dir.path.string());
@@ -79,7 +81,7 @@ TEST(SettingsFile, WrongSizeIsReplacedByDefaults) {
     for (size_t size : {size_t(7707), size_t(7709), size_t(0)}) {
         SettingsFixture t;
         writeFile(t.file(), Bytes(size, 0x55));
-        loadSettings(t.app());
+        loadSettings(t.app().settings, t.app().loader);
         Bytes b = readFile(t.file());
         ASSERT_EQ(b.size(), 7708u) << size;
         EXPECT_EQ(le32(b, 124), 127u) << size;
@@ -105,7 +107,7 @@ TEST(SettingsFile, ValuesAreHeldOnReading) {
     const std::string gone = t.dir.file("gone");
     std::memcpy(&b[1132], gone.c_str(), gone.size() + 1);
     writeFile(t.file(), b);
-    loadSettings(app);
+    loadSettings(app.settings, app.loader);
     const PersistentSettings& p = app.settings;
     EXPECT_EQ(p.accentVelocity, 127u);
     EXPECT_EQ(p.normalVelocity, 127u);
@@ -124,15 +126,15 @@ TEST(SettingsFile, ValuesAreHeldOnReading) {
 TEST(SettingsFile, FailedSaveKeepsTheOldFile) {
     SettingsFixture t;
     AppState& app = t.app();
-    loadSettings(app);
+    loadSettings(app.settings, app.loader);
     app.settings.clickNote = 44;
-    ASSERT_EQ(saveSettings(app), 0);
+    ASSERT_EQ(saveSettings(app.settings, app.loader), 0);
     const Bytes before = readFile(t.file());
     // A folder in the way of the temporary file: the save fails, the old
     // file stays whole.
     std::filesystem::create_directory(t.file() + ".qztmp");
     app.settings.clickNote = 45;
-    EXPECT_NE(saveSettings(app), 0);
+    EXPECT_NE(saveSettings(app.settings, app.loader), 0);
     EXPECT_EQ(readFile(t.file()), before);
 }
 
@@ -144,9 +146,9 @@ TEST(SettingsFile, UnwritableProgramFolderUsesTheUserConfigFolder) {
     setenv("XDG_CONFIG_HOME", cfg.path.string().c_str(), 1);
     Fixture f;
     (*f).loader.programFolder = (cfg.path / "no" / "such" / "folder").string();
-    loadSettings(*f);
+    loadSettings((*f).settings, (*f).loader);
     EXPECT_EQ((*f).loader.settingsPath, (cfg.path / "qzseq" / "QZSEQ.qzi").string());
-    EXPECT_EQ(saveSettings(*f), 0);
+    EXPECT_EQ(saveSettings((*f).settings, (*f).loader), 0);
     EXPECT_EQ(readFile((*f).loader.settingsPath).size(), 7708u);
     if (old)
         setenv("XDG_CONFIG_HOME", saved.c_str(), 1);

@@ -1,5 +1,7 @@
 // The MIDI file reader on hand-made files (timing, pairing, tempo, track
 // assignment, broken files) and on every real file of the test data.
+#include "files/smf_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,7 +9,7 @@
 #include <filesystem>
 
 #include "files/file_common.h"
-#include "files/smf_reader.h"
+#include "program/program.h"
 #include "tests/files/file_test_util.h"
 
 namespace qz {

@@ -1,5 +1,7 @@
 // The MIDI file writer: its templates byte for byte, note-off order, tempo
 // limits, safe saving, and save-then-load of every real test file.
+#include "files/smf_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +10,7 @@
 
 #include "files/file_common.h"
 #include "files/smf_reader.h"
-#include "files/smf_writer.h"
+#include "program/program.h"
 #include "song/persistent_settings.h"
 #include "tests/files/file_test_util.h"
 

@@ -20,10 +20,10 @@ TEST(ChangeBars, OpensOnTheBarCountStoppedWithTheLoopOff) {
     startFromTop(*h);
     h.app->engine.loopOn.store(true);
     h.wheel(BARS_FIELD_X, BARS_FIELD_Y, false);  // the wheel opens it too
-    EXPECT_EQ(h.app->ui.overlayMode, OVERLAY_CHANGE_BARS);
+    EXPECT_EQ(h.app->ui->overlayMode, OVERLAY_CHANGE_BARS);
     EXPECT_FALSE(h.app->engine.playing.load());
     EXPECT_FALSE(h.app->engine.loopOn.load());
-    EXPECT_EQ(h.app->newBars, 8);
+    EXPECT_EQ(screens(*h.app).seqPanel.newBars, 8);
     uiTimer(*h, 2000);
     EXPECT_TRUE(h.pixelIs(670, 0, 212));
     EXPECT_TRUE(h.pixelIs(877, 32, COL_HOVER));  // the new value's field
@@ -37,21 +37,21 @@ TEST(ChangeBars, DigitsKeepTheLastThreeWheelHoldsTheRange) {
     h.leftClick(BARS_FIELD_X, BARS_FIELD_Y);
     h.move(800, 40);
     for (uint32_t k : {1u, 2u, 3u, 4u}) h.key(k);
-    EXPECT_EQ(h.app->newBars, 234);
+    EXPECT_EQ(screens(*h.app).seqPanel.newBars, 234);
     h.wheel(800, 40, false);
-    EXPECT_EQ(h.app->newBars, 235);
-    h.app->newBars = 1;
+    EXPECT_EQ(screens(*h.app).seqPanel.newBars, 235);
+    screens(*h.app).seqPanel.newBars = 1;
     h.wheel(800, 40, true);
-    EXPECT_EQ(h.app->newBars, 1);
+    EXPECT_EQ(screens(*h.app).seqPanel.newBars, 1);
     // 0 shows as typed; ENTER makes it one bar.
     h.key(0);
-    EXPECT_EQ(h.app->newBars, 10);
-    h.app->seqPanel.barsTyping = false;
+    EXPECT_EQ(screens(*h.app).seqPanel.newBars, 10);
+    screens(*h.app).seqPanel.barsTyping = false;
     h.key(0);
-    EXPECT_EQ(h.app->newBars, 0);
+    EXPECT_EQ(screens(*h.app).seqPanel.newBars, 0);
     h.leftClick(ENTER_X, BUTTON_Y);
     EXPECT_EQ(h.app->seq->bars, 1u);
-    EXPECT_EQ(h.app->ui.overlayMode, OVERLAY_NONE);
+    EXPECT_EQ(h.app->ui->overlayMode, OVERLAY_NONE);
 }
 
 TEST(ChangeBars, EnterCutsAtTheNewEndCancelChangesNothing) {
@@ -67,7 +67,7 @@ TEST(ChangeBars, EnterCutsAtTheNewEndCancelChangesNothing) {
     h.leftClick(BARS_FIELD_X, BARS_FIELD_Y);
     h.key(4);
     h.leftClick(CANCEL_X, BUTTON_Y);
-    EXPECT_EQ(h.app->ui.overlayMode, OVERLAY_NONE);
+    EXPECT_EQ(h.app->ui->overlayMode, OVERLAY_NONE);
     EXPECT_EQ(s->bars, 8u);
     EXPECT_EQ(s->eventCount, before);
 
@@ -79,9 +79,9 @@ TEST(ChangeBars, EnterCutsAtTheNewEndCancelChangesNothing) {
     onLeftDown(*h, ENTER_X, BUTTON_Y);
     // Applied on the press; the popup stays until the release.
     EXPECT_EQ(s->bars, 4u);
-    EXPECT_EQ(h.app->ui.overlayMode, OVERLAY_CHANGE_BARS);
+    EXPECT_EQ(h.app->ui->overlayMode, OVERLAY_CHANGE_BARS);
     onLeftUp(*h);
-    EXPECT_EQ(h.app->ui.overlayMode, OVERLAY_NONE);
+    EXPECT_EQ(h.app->ui->overlayMode, OVERLAY_NONE);
     EXPECT_EQ(h.app->lengthTicks, 1536);
     EXPECT_EQ(s->modified, 1u);
     ASSERT_EQ(s->eventCount, 3);

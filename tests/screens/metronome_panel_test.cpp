@@ -1,8 +1,10 @@
 // The metronome panel through real pointer and wheel input.
 #include "engine/engine.h"
 #include "platform/null/memory_ports.h"
+#include "program/program.h"
 #include "tests/screens/text_log.h"
 #include "tests/ui/harness.h"
+#include "ui/framework/panel.h"
 
 namespace qz::test {
 namespace {
@@ -110,7 +112,7 @@ TEST(MetronomePanel, ShowsValuesAndFollowsThePointer) {
     Harness h;
     AppState& app = *h;
     TextLog texts;
-    texts.install(app.ui.draw);
+    texts.install(app.ui->draw);
     app.engine.outPortCount = 2;
     app.settings.clickPort = 7;  // a port of an earlier run that is gone
     app.settings.clickRate = 1;

@@ -2,15 +2,19 @@
 // record-parameter lists, through real pointer, wheel and MIDI input.
 #include "engine/engine.h"
 #include "engine/recording.h"
+#include "program/program.h"
 #include "tests/screens/text_log.h"
 #include "tests/ui/harness.h"
+#include "ui/framework/panel.h"
 #include "ui/screens/screens.h"
 
 namespace qz::test {
 namespace {
 
 // One UI frame (16 ms of engine time later than the last).
-void frame(AppState& app) { uiTimer(app, app.ui.lastFrameMs + 16); }
+void frame(AppState& app) {
+    uiTimer(app, app.ui->lastFrameMs + 16);
+}
 
 uint32_t packed(uint8_t status, uint8_t d1, uint8_t d2) { return status | uint32_t(d1) << 8 | uint32_t(d2) << 16; }
 
@@ -43,7 +47,7 @@ TEST(MidiInPanel, FilterFieldsPressAndWheel) {
     EXPECT_TRUE(app.dirty.load() & DIRTY_REC_PARAMS);
 
     TextLog texts;
-    texts.install(app.ui.draw);
+    texts.install(app.ui->draw);
     s.receiveProgram = 4;
     s.clockInPort = 2;
     redrawAll(app);
@@ -71,7 +75,7 @@ TEST(MidiInPanel, RefusedChannelShowsForAMoment) {
     Harness h;
     AppState& app = *h;
     TextLog texts;
-    texts.install(app.ui.draw);
+    texts.install(app.ui->draw);
     app.settings.inChannel = 3;
     onMidiInput(app, 0, packed(0x94, 60, 100));  // channel 5
     texts.clear();
@@ -93,7 +97,7 @@ TEST(MidiInPanel, InMonitorShowsTheEightNewestNewestAtTheBottom) {
     Harness h;
     AppState& app = *h;
     TextLog texts;
-    texts.install(app.ui.draw);
+    texts.install(app.ui->draw);
     app.settings.receivePressure = 1;
     const uint32_t messages[] = {
         packed(0x90, 36, 90),  packed(0x80, 36, 0),  packed(0xB1, 7, 100), packed(0xB0, 123, 0),
@@ -124,12 +128,12 @@ TEST(MidiInPanel, ClockLampBlinksWhileTheDeviceSendsClock) {
     Harness h;
     AppState& app = *h;
     TextLog texts;
-    texts.install(app.ui.draw);
+    texts.install(app.ui->draw);
     const char* names[] = {"Keyboard", "Drum machine with a rather long name that is cut"};
     setInputDeviceNames(app, names, 2);
     app.engine.extClockAlive.store(50);
     onMidiInput(app, 1, 0xF8);  // device 2; the clock filter is OFF
-    EXPECT_EQ(app.monitorPanels.clockActivity[1].load(), MON_CLOCK_FRAMES);
+    EXPECT_EQ(app.rec.clockActivity[1].load(), CLOCK_ACTIVITY_FRAMES);
     int shown = 0, hidden = 0;
     for (int i = 0; i < 6; ++i) {
         texts.clear();
@@ -142,7 +146,7 @@ TEST(MidiInPanel, ClockLampBlinksWhileTheDeviceSendsClock) {
     EXPECT_EQ(hidden, 3);
     // Ten frames after the last clock message the lamp goes out for good.
     for (int i = 0; i < 10; ++i) frame(app);
-    EXPECT_EQ(app.monitorPanels.clockActivity[1].load(), 0);
+    EXPECT_EQ(app.rec.clockActivity[1].load(), 0);
     for (int i = 0; i < 2; ++i) {
         texts.clear();
         app.dirty.store(DIRTY_IN_MONITOR);
@@ -188,7 +192,7 @@ TEST(MidiInPanel, EachTimingCorrectRowKeepsItsOwnShift) {
     Harness h;
     AppState& app = *h;
     TextLog texts;
-    texts.install(app.ui.draw);
+    texts.install(app.ui->draw);
     const int32_t row16 = 306 + 16 * 3 + 4, row8 = 306 + 16 * 1 + 4, row8t = 306 + 16 * 2 + 4;
     h.leftClick(80, row16);
     for (int i = 0; i < 5; ++i) h.wheel(80, 475, false);
@@ -228,7 +232,7 @@ TEST(MidiInPanel, AllTracksRecordingShowsNotesTakenAsPlayed) {
     Harness h;
     AppState& app = *h;
     TextLog texts;
-    texts.install(app.ui.draw);
+    texts.install(app.ui->draw);
     app.settings.recDuration = 4;
     app.allTracks = true;
     app.engine.recordMode.store(2);

@@ -1,8 +1,10 @@
 // The MIDI out monitor: its list of the output log, the grey F8 lines, the
 // channel and clock fields and CLEAR.
 #include "engine/engine.h"
+#include "program/program.h"
 #include "tests/screens/text_log.h"
 #include "tests/ui/harness.h"
+#include "ui/framework/panel.h"
 
 namespace qz::test {
 namespace {
@@ -28,7 +30,7 @@ TEST(OutMonitorPanel, ListsTheNewestFortyThreeOldestOnTop) {
     Harness h;
     AppState& app = *h;
     TextLog texts;
-    texts.install(app.ui.draw);
+    texts.install(app.ui->draw);
     for (int i = 0; i < 50; ++i) logOutput(app, packed(0x90 | (i % 16), uint8_t(i), 100, uint8_t(i % 3)));
     logOutput(app, packed(0xB2, 7, 90, 1));
     logOutput(app, packed(0xF0, 1, 0, 0));  // the GS drum-part message
@@ -52,7 +54,7 @@ TEST(OutMonitorPanel, EveryEighthClockLineIsGreyAcrossRedraws) {
     Harness h;
     AppState& app = *h;
     TextLog texts;
-    texts.install(app.ui.draw);
+    texts.install(app.ui->draw);
     for (int i = 0; i < 10; ++i) logOutput(app, packed(0xF8, 0, 0));
     auto greyLines = [&] {
         std::vector<int> grey;
@@ -76,7 +78,7 @@ TEST(OutMonitorPanel, ClearEmptiesTheListAndLooksPressedWhileHeld) {
     Harness h;
     AppState& app = *h;
     TextLog texts;
-    texts.install(app.ui.draw);
+    texts.install(app.ui->draw);
     for (int i = 0; i < 5; ++i) logOutput(app, packed(0x90, 60, 100));
     repaintList(app);
     const uint32_t raised = h.pixel(1521, 586);
@@ -101,7 +103,7 @@ TEST(OutMonitorPanel, DisplayChannelAndClockFields) {
     Harness h;
     AppState& app = *h;
     TextLog texts;
-    texts.install(app.ui.draw);
+    texts.install(app.ui->draw);
     for (int i = 0; i < 20; ++i) h.wheel(1600, 30, false);
     EXPECT_EQ(app.engine.outMonitorChannel.load(), 16);
     for (int i = 0; i < 20; ++i) h.wheel(1600, 30, true);

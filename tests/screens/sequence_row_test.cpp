@@ -185,7 +185,7 @@ TEST(SequenceList, ButtonOpensRowsSelectWheelMovesTheCursorButtonCloses) {
     for (int s = 1; s <= 30; ++s) h.sequenceWithNotes(s, "Seq", {0});
     selectSequence(*h, 1);
     h.leftClick(805, 40);
-    ASSERT_EQ(h.app->ui.overlayMode, OVERLAY_SEQ_LIST);
+    ASSERT_EQ(h.app->ui->overlayMode, OVERLAY_SEQ_LIST);
     frame(h);
     EXPECT_TRUE(h.pixelIs(540, 53, 128));  // slot 1's row is the current one
     EXPECT_TRUE(h.pixelIs(532, 100, COL_BLACK));
@@ -200,13 +200,13 @@ TEST(SequenceList, ButtonOpensRowsSelectWheelMovesTheCursorButtonCloses) {
     EXPECT_EQ(h.app->currentSlot, 16);
     h.wheel(540, 100, false);
     EXPECT_EQ(h.app->currentSlot, 26);  // past row 19: the list scrolled
-    EXPECT_EQ(h.app->seqPanel.listTop, 6);
-    EXPECT_EQ(h.app->seqPanel.listCursor, 19);
+    EXPECT_EQ(screens(*h.app).seqPanel.listTop, 6);
+    EXPECT_EQ(screens(*h.app).seqPanel.listCursor, 19);
     h.wheel(540, 100, false);
     EXPECT_EQ(h.app->currentSlot, 30);  // stops at the last sequence
     selectSequence(*h, 2);  // chosen elsewhere: the list scrolls to it
     frame(h);
-    EXPECT_EQ(h.app->seqPanel.listTop, 1);
+    EXPECT_EQ(screens(*h.app).seqPanel.listTop, 1);
     EXPECT_TRUE(h.pixelIs(540, 53, 128));
     // A right click opens the list's menu with its own question.
     h.user.menuAnswers = {MENU_DELETE_ALL};
@@ -214,11 +214,11 @@ TEST(SequenceList, ButtonOpensRowsSelectWheelMovesTheCursorButtonCloses) {
     h.rightClick(600, 60);
     EXPECT_EQ(h.user.of("box").back().text, "Delete ALL Sequence.");
     h.leftClick(805, 40);
-    EXPECT_EQ(h.app->ui.overlayMode, OVERLAY_NONE);
+    EXPECT_EQ(h.app->ui->overlayMode, OVERLAY_NONE);
     // A click outside an open list only closes it.
     h.leftClick(805, 40);
     h.leftClick(1100, 300);
-    EXPECT_EQ(h.app->ui.overlayMode, OVERLAY_NONE);
+    EXPECT_EQ(h.app->ui->overlayMode, OVERLAY_NONE);
 }
 
 // ---- Track row ------------------------------------------------------------------------
@@ -256,10 +256,10 @@ TEST(TrackRow, ButtonsWheelMessageAndMenuChooseAndEditTheTrack) {
 
 TEST(TrackRow, AllTracksSwitchTogglesExceptWhileRecordingOrInTrackMuteMode) {
     Harness h;
-    h.app->ui.stepEditView = true;
+    h.app->ui->stepEditView = true;
     h.leftClick(1100, 70);
     EXPECT_TRUE(h.app->allTracks);
-    EXPECT_FALSE(h.app->ui.stepEditView);
+    EXPECT_FALSE(h.app->ui->stepEditView);
     frame(h);
     EXPECT_TRUE(h.pixelIs(1100, 75, COL_BUTTON_ON));
     h.leftClick(1100, 70);
@@ -275,7 +275,7 @@ TEST(TrackRow, AllTracksSwitchTogglesExceptWhileRecordingOrInTrackMuteMode) {
     h.leftClick(1100, 70);
     EXPECT_TRUE(h.app->allTracks);
     EXPECT_EQ(h.app->engine.recordMode.load(), 0);
-    h.app->ui.trackMuteMode = true;
+    h.app->ui->trackMuteMode = true;
     h.leftClick(1100, 70);
     EXPECT_TRUE(h.app->allTracks);
 }

@@ -4,7 +4,10 @@
 
 #include "engine/engine.h"
 #include "engine/recording.h"
+#include "program/program.h"
 #include "tests/ui/harness.h"
+#include "ui/framework/panel.h"
+#include "ui/screens/screen_state.h"
 #include "ui/screens/transport_panel.h"
 
 namespace qz {
@@ -27,8 +30,7 @@ struct TransportTest : ::testing::Test {
     // A sequence of `bars` bars in slot 1, stopped at tick 0, no count-in.
     void sequence(int32_t bars) {
         ASSERT_NE(h.sequenceWithNotes(1, "Song", {0, 400, 1000}), nullptr);
-        app.newBars = bars;
-        applyNewBars(app);
+        applyNewBars(app, bars);
         locateTick(app, 0);
         settingStore(app.settings.recCountIn, 0);
         settingStore(app.settings.playCountIn, 0);
@@ -187,7 +189,7 @@ TEST_F(TransportTest, TrackMuteModeZoomAndLoopEdit) {
     ASSERT_TRUE(isOpenNote(events(app)[open]));
     app.allTracks = true;
     click(MUTE_MODE);
-    EXPECT_TRUE(app.ui.trackMuteMode);
+    EXPECT_TRUE(app.ui->trackMuteMode);
     EXPECT_EQ(e.recordMode.load(), 0);
     EXPECT_FALSE(app.allTracks);
     for (int32_t i = 0; i < eventCount(app); ++i) EXPECT_FALSE(isOpenNote(events(app)[i])) << i;
@@ -201,7 +203,7 @@ TEST_F(TransportTest, TrackMuteModeZoomAndLoopEdit) {
     EXPECT_EQ(dispatch(app, PM_CURSOR, 0), 0u);
     EXPECT_EQ(h.user.cursors.back(), CURSOR_NO_ENTRY);
     click(MUTE_MODE);
-    EXPECT_FALSE(app.ui.trackMuteMode);
+    EXPECT_FALSE(app.ui->trackMuteMode);
     click(STOP);
 
     app.settings.zoomLevel = 1;
@@ -314,13 +316,13 @@ TEST_F(TransportTest, MappedMessagesPressTheButtonsByNumber) {
     EXPECT_EQ(app.dirty.load(), DIRTY_ALL);
     EXPECT_TRUE(pressMappedTransportButton(app, 7, true));  // STOP, drawn pressed until released
     EXPECT_FALSE(isPlaying());
-    EXPECT_NE(app.ui.transportHeld, 0u);
+    EXPECT_NE(app.ui->transportHeld, 0u);
     EXPECT_TRUE(pressMappedTransportButton(app, 7, false));
-    EXPECT_EQ(app.ui.transportHeld, 0u);
+    EXPECT_EQ(app.ui->transportHeld, 0u);
     for (int n : {0, 24, 25, 28, 31}) EXPECT_FALSE(pressMappedTransportButton(app, n, true)) << n;
     // PANIC has no place on the screen.
     h.move(1220, 600);
-    EXPECT_EQ(app.ui.hoverHandler.proc, noopHandler);
+    EXPECT_EQ(app.ui->hoverHandler.proc, noopHandler);
 }
 
 }  // namespace

@@ -190,7 +190,7 @@ TEST_F(BarOps, ErasingKeepsThePlayPointerOnItsEvent) {
     locateTick(*app, 20);
     app->selection = {0, 15, 0, 127, 0, 0};
     EXPECT_TRUE(eraseSelection(*app));
-    EXPECT_EQ(app->engine.playIndex, 0);
+    EXPECT_EQ(app->playIndex, 0);
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 #include <ostream>
 #include <vector>
 
-#include "engine/store_calls.h"
+#include "engine/engine.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz::test {

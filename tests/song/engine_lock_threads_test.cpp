@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz {
@@ -42,7 +43,7 @@ void fakeTick(AppState& app, TickStats& st) {
     const SeqEvent* ev = seqEvents(s);
     int32_t n = s->eventCount;
     if (n > seqEventRoom(s)) ++st.bad;
-    int32_t i = app.engine.playIndex;
+    int32_t i = app.playIndex;
     if (i > n) i = 0;
     Tick last = -1;
     for (int k = 0; k < 64 && i < n; ++k, ++i) {
@@ -50,7 +51,7 @@ void fakeTick(AppState& app, TickStats& st) {
         if (e.time < last || e.data2 != uint8_t(e.time & 0x7F) || e.value != uint32_t(e.time % 9000) + 1) ++st.bad;
         last = e.time;
     }
-    app.engine.playIndex = i >= n ? 0 : i;
+    app.playIndex = i >= n ? 0 : i;
     engineTickLeave(app.engineLock);
 }
 

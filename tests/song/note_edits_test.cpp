@@ -97,8 +97,7 @@ TEST_F(NoteEdits, ChangeBarsCutsAtTheNewEnd) {
     note(7 * BAR, 62);
     locateTick(*app, 9 * BAR);  // bar 10
     app->engine.loopOn = true;
-    app->newBars = 4;
-    applyNewBars(*app);
+    applyNewBars(*app, 4);
     EXPECT_EQ(app->lengthTicks, 1536);
     EXPECT_EQ(all(), (std::vector<Ev>{{3 * BAR + 100, 1, ST_NOTE, 60, 100, 2000}}));
     EXPECT_EQ(seqEvents(app->seq)[1].time, 0);  // freed records are cleared
@@ -107,8 +106,7 @@ TEST_F(NoteEdits, ChangeBarsCutsAtTheNewEnd) {
 
     selectSequence(*app, 2);  // an empty slot: only the default's bar count changes
     const int32_t length = app->lengthTicks;
-    app->newBars = 0;
-    applyNewBars(*app);
+    applyNewBars(*app, 0);
     EXPECT_EQ(app->settings.defaultSequence.bars, 1u);
     EXPECT_EQ(app->lengthTicks, length);
     EXPECT_EQ(app->slots[2], nullptr);

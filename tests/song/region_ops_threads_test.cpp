@@ -6,7 +6,9 @@
 #include <memory>
 #include <thread>
 
+#include "program/program.h"
 #include "song/sequence_store.h"
+#include "ui/screens/screen_state.h"
 
 namespace qz {
 namespace {
@@ -23,7 +25,7 @@ TEST(RegionOpsThreads, TickSeesWholeArraysWhileRegionsChange) {
                 const Sequence* s = app->seq;
                 const SeqEvent* ev = seqEvents(s);
                 int32_t n = s->eventCount;
-                if (app->engine.playIndex < 0 || app->engine.playIndex > n) faults.fetch_add(1);
+                if (app->playIndex < 0 || app->playIndex > n) faults.fetch_add(1);
                 for (int32_t i = 1; i < n; ++i)
                     if (ev[i].time < ev[i - 1].time) faults.fetch_add(1);
                 engineTickLeave(app->engineLock);
@@ -34,8 +36,7 @@ TEST(RegionOpsThreads, TickSeesWholeArraysWhileRegionsChange) {
     });
     // Edit until the tick has had many looks, however the threads are scheduled.
     for (int round = 0; round < 60 || (reads.load() < 2000 && round < 200000); ++round) {
-        app->newBars = 8;
-        applyNewBars(*app);
+        applyNewBars(*app, 8);
         for (int k = 0; k < 300; ++k)
             insertEvent(*app, (k * 97) % (8 * TICKS_PER_BAR), uint8_t(1 + k % 2), ST_NOTE, uint8_t(k % 128), 90, 12);
         app->allTracks = round % 2 == 0;
@@ -48,8 +49,7 @@ TEST(RegionOpsThreads, TickSeesWholeArraysWhileRegionsChange) {
         app->selection = {100, 900, 0, 127, 0, 0};
         eraseSelection(*app);
         eraseTrack(*app, 2);
-        app->newBars = 3;
-        applyNewBars(*app);
+        applyNewBars(*app, 3);
     }
     stop.store(true, std::memory_order_release);
     tick.join();

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "program/program.h"
+
 namespace qz {
 namespace {
 
@@ -135,20 +137,20 @@ TEST_F(Store, GrowthPastFirstBlockKeepsEventsAndPlayPointer) {
     for (int i = 0; i < 4096; ++i) ASSERT_GE(insertEvent(app, i, 1, ST_CONTROL, uint8_t(i % 128), 1, 0), 0);
     EXPECT_EQ(app.seq->capacity, SEQ_NEW_BLOCK_SIZE);
     app.engine.position = 2000;
-    app.engine.playIndex = 2000;
+    app.playIndex = 2000;
     ASSERT_GE(insertEvent(app, 5000, 1, ST_NOTE, 60, 100, 24), 0);  // the 4097th
     EXPECT_EQ(app.seq->capacity, SEQ_NEW_BLOCK_SIZE + SEQ_GROWTH_BYTES);
     EXPECT_EQ(app.slots[1], app.seq);
     EXPECT_EQ(eventCount(app), 4097);
     for (int i = 0; i < 4096; ++i) ASSERT_EQ(events(app)[i].time, i);
     EXPECT_EQ(events(app)[4096].time, 5000);
-    EXPECT_EQ(app.engine.playIndex, 2000);
+    EXPECT_EQ(app.playIndex, 2000);
     // An event inserted before the play pointer keeps it on the same event.
     ASSERT_GE(insertEventRecord(app, SeqEvent{5, 2, ST_NOTE, 1, 1, 1, 0}), 0);
-    EXPECT_EQ(app.engine.playIndex, 2001);
+    EXPECT_EQ(app.playIndex, 2001);
     removeEvent(app, 0);
-    EXPECT_EQ(app.engine.playIndex, 2000);
-    EXPECT_EQ(events(app)[app.engine.playIndex].time, 2000);
+    EXPECT_EQ(app.playIndex, 2000);
+    EXPECT_EQ(events(app)[app.playIndex].time, 2000);
 }
 
 TEST(StoreNames, TrailingNumberIncrement) {
@@ -232,14 +234,14 @@ TEST_F(Store, ChangedSequenceNeedsEvents) {
 TEST_F(Store, UndoTogglesAndSelectingDropsIt) {
     ASSERT_EQ(ensureSequence(app), 0);
     insertEvent(app, 0, 1, ST_NOTE, 60, 100, 24);
-    app.ui.firstBar = 1;
+    app.firstBar = 1;
     ASSERT_EQ(snapshotForUndo(app), 0);
     ASSERT_NE(app.undoCopy, nullptr);
     insertEvent(app, 96, 1, ST_NOTE, 62, 100, 24);
-    app.ui.firstBar = 0;
+    app.firstBar = 0;
     undo(app);
     EXPECT_EQ(eventCount(app), 1);
-    EXPECT_EQ(app.ui.firstBar, 1);
+    EXPECT_EQ(app.firstBar, 1);
     EXPECT_EQ(app.undoCopy, nullptr);
     undo(app);  // the second press restores the edited state
     EXPECT_EQ(eventCount(app), 2);

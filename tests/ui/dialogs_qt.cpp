@@ -1,8 +1,6 @@
 // The Qt dialogs of the platform table, offscreen: a refused text keeps the
 // text dialog open, a form's failed check shows the reset field and stays
 // open, the rename dialog hands back the typed name. A timer plays the user.
-#include "song/app_state.h"  // before Qt: the state has a field named `slots`
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -17,6 +15,9 @@
 #include <vector>
 
 #include "platform/qt/main_window.h"
+#include "program/app_state.h"  // before Qt: the state has a field named `slots`
+#include "program/program.h"
+#include "ui/framework/panel.h"
 
 namespace qz {
 namespace {
@@ -57,8 +58,9 @@ std::string fieldText(QWidget* dlg, int field) {
 
 TEST(QtDialogs, RefusalKeepsTheDialogOpenAndChecksResetFields) {
     auto app = std::make_unique<AppState>();
+    attachUi(*app);
     installQtUiPlatform(*app);
-    const UiPlatform& p = app->ui.platform;
+    const UiPlatform& p = app->ui->platform;
 
     // Text dialog: the first text is refused, the dialog stays with it.
     std::vector<std::string> offered;

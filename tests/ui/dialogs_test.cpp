@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "program/program.h"
 #include "tests/ui/harness.h"
+#include "ui/framework/panel.h"
+#include "ui/screens/menus.h"
+#include "ui/screens/track_menus.h"
 
 namespace qz {
 namespace {
@@ -25,7 +29,7 @@ struct RowLog {
 
 uint32_t rowElement(AppState& app, uint32_t msg, uint32_t) {
     if (msg == PM_RUP) trackMenu(app);
-    if (msg == PM_LUP) textDialog(app, "TRKRENAME");
+    if (msg == PM_LUP) textDialog(app, TRACK_RENAME_DIALOG);
     return msg == PM_RUP || msg == PM_LUP ? 0 : msg;
 }
 
@@ -34,25 +38,26 @@ uint32_t rowPanel(AppState& app, uint32_t msg, uint32_t arg) {
         case PM_PROBE: return hitTest(app, rowElement, 0, 0, 327, 58, 854, 37) ? 0 : msg;
         case PM_TEXT_GET:
             rowLog.textMessages.push_back(msg);
-            copyName(app.ui.textBuffer, rowLog.stored.c_str());
+            copyName(app.ui->textBuffer, rowLog.stored.c_str());
             return 0;
         case PM_TEXT_SET: {
             rowLog.textMessages.push_back(msg);
-            const std::string t = app.ui.textBuffer;
+            const std::string t = app.ui->textBuffer;
             rowLog.offered.push_back(t);
             if (t.rfind(rowLog.refusePrefix, 0) == 0) return 1;
             rowLog.stored = t;
             return 0;
         }
         case PM_TEXT_CANCEL: rowLog.textMessages.push_back(msg); return 0;
-        default: return app.ui.hoverHandler.proc ? app.ui.hoverHandler.proc(app, msg, arg) : msg;
+        default:
+            return app.ui->hoverHandler.proc ? app.ui->hoverHandler.proc(app, msg, arg) : msg;
     }
 }
 
 struct RowHarness : Harness {
     RowHarness() {
         rowLog = RowLog{};
-        app->ui.panels[PANEL_TRACK] = rowPanel;
+        app->ui->panels[PANEL_TRACK].proc = rowPanel;
     }
 };
 
@@ -84,22 +89,18 @@ TEST(ShowError, TextsDetailAndNothingForZero) {
 
 TEST(PopupMenu, GreyedItemsDismissalAndThePointsPosition) {
     // Paste is greyed in BARMENU1 and ALLTRKBARMENU1 only.
-    const MenuDef* bar1 = findMenu("BARMENU1");
-    const MenuDef* bar2 = findMenu("BARMENU2");
-    ASSERT_TRUE(bar1 && bar2);
-    EXPECT_TRUE(bar1->items[11].greyed);
-    EXPECT_FALSE(bar2->items[11].greyed);
-    EXPECT_EQ(findMenu("NOMENU"), nullptr);
+    EXPECT_TRUE(BAR_MENU1.items[11].greyed);
+    EXPECT_FALSE(BAR_MENU2.items[11].greyed);
 
     Harness h;
-    h.app->ui.scrollX = 100;
-    h.app->ui.scrollY = 20;
+    h.app->ui->scrollX = 100;
+    h.app->ui->scrollY = 20;
     h.move(400, 300);
     h.user.menuAnswers = {204, 0, 203};
-    EXPECT_EQ(popupMenu(*h, "BARMENU1"), 0u);  // a greyed item is no choice
+    EXPECT_EQ(popupMenu(*h, BAR_MENU1), 0u);  // a greyed item is no choice
     EXPECT_EQ(h.user.lastMenuPoint, std::make_pair(300, 280));
-    EXPECT_EQ(popupMenu(*h, "SEQMENU"), 0u);  // dismissed
-    EXPECT_EQ(popupMenu(*h, "SEQMENU"), 203u);
+    EXPECT_EQ(popupMenu(*h, SEQ_MENU), 0u);  // dismissed
+    EXPECT_EQ(popupMenu(*h, SEQ_MENU), 203u);
     EXPECT_FALSE(h.user.ranOut);
 }
 
@@ -120,9 +121,9 @@ TEST(TextDialog, RefusedTextKeepsItOpenAndOnlySixteenCharactersPass) {
     // Cancel tells the panel; a close from the frame tells it nothing.
     rowLog.textMessages.clear();
     h.user.steps = {test::cancel()};
-    EXPECT_EQ(textDialog(*h, "TRKRENAME"), DIALOG_CANCEL);
+    EXPECT_EQ(textDialog(*h, TRACK_RENAME_DIALOG), DIALOG_CANCEL);
     h.user.steps = {test::closeFrame()};
-    EXPECT_EQ(textDialog(*h, "CHORDNAME"), DIALOG_CLOSED);
+    EXPECT_EQ(textDialog(*h, CHORD_NAME_DIALOG), DIALOG_CLOSED);
     EXPECT_EQ(rowLog.textMessages, (std::vector<uint32_t>{PM_TEXT_GET, PM_TEXT_CANCEL, PM_TEXT_GET}));
     EXPECT_EQ(rowLog.stored, "Bass guitar and ");
     EXPECT_EQ(h.user.of("text")[2].title, "Chord Name.");
@@ -145,31 +146,31 @@ TEST(EditDialogs, VelocityAndDurationLimits) {
         const Case& c = velocity[i];
         h.user.shown.clear();
         h.user.steps.assign(c.steps.begin(), c.steps.end());
-        h.app->noteEdit.editMode = EDIT_ADD;  // every opening starts at SET
+        h.app->ui->noteEdit.editMode = EDIT_ADD;  // every opening starts at SET
         EXPECT_EQ(editVelocityDialog(*h), c.result) << "case " << i;
         ASSERT_EQ(h.user.of("form").size(), 1u);
         EXPECT_EQ(h.user.of("form")[0].after, c.resets) << "case " << i;
-        EXPECT_EQ(h.app->noteEdit.velocityValue, c.stored) << "case " << i;
+        EXPECT_EQ(h.app->ui->noteEdit.velocityValue, c.stored) << "case " << i;
     }
-    EXPECT_EQ(h.app->noteEdit.editMode, EDIT_SET);
+    EXPECT_EQ(h.app->ui->noteEdit.editMode, EDIT_SET);
 
     h.user.shown.clear();
     h.user.steps = {test::enter({"0"}), test::radio(0, 1), test::enter({"9999"})};
     EXPECT_EQ(editDurationDialog(*h), DIALOG_ENTER);
     EXPECT_EQ(h.user.of("form")[0].after, std::vector<std::string>{"9999"});
-    EXPECT_EQ(h.app->noteEdit.durationValue, 9999);
-    EXPECT_EQ(h.app->noteEdit.editMode, EDIT_ADD);
+    EXPECT_EQ(h.app->ui->noteEdit.durationValue, 9999);
+    EXPECT_EQ(h.app->ui->noteEdit.editMode, EDIT_ADD);
     h.user.shown.clear();
     h.user.steps = {test::radio(0, 3), test::enter({"300"}), test::enter({"150"})};
     EXPECT_EQ(editDurationDialog(*h), DIALOG_ENTER);
     EXPECT_EQ(h.user.of("form")[0].after, std::vector<std::string>{"200"});
-    EXPECT_EQ(h.app->noteEdit.durationValue, 150);
-    EXPECT_EQ(h.app->noteEdit.editMode, EDIT_PERCENT);
+    EXPECT_EQ(h.app->ui->noteEdit.durationValue, 150);
+    EXPECT_EQ(h.app->ui->noteEdit.editMode, EDIT_PERCENT);
 }
 
 TEST(EditDialogs, TimingCorrectChecksInOrderAndButtonsActAtOnce) {
     Harness h;
-    NoteEditSettings& n = h.app->noteEdit;
+    NoteEditSettings& n = h.app->ui->noteEdit;
     h.user.steps = {test::enter({"101", "49", "80"}), test::enter({"50", "49", "80"}),
                     test::enter({"50", "10", "80"}), test::enter({"50", "10", "75"})};
     EXPECT_EQ(editTimingDialog(*h), DIALOG_ENTER);
@@ -189,7 +190,7 @@ TEST(EditDialogs, TimingCorrectChecksInOrderAndButtonsActAtOnce) {
     EXPECT_EQ(n.editGrid, 64);
     EXPECT_EQ(n.editShiftEarlier, 1u);
     static int checkedGrid = -1, checkedShift = -1;
-    h.app->ui.platform.formDialog = [](void*, FormDialog& f) {
+    h.app->ui->platform.formDialog = [](void*, FormDialog& f) {
         checkedGrid = f.groups[0].checked;
         checkedShift = f.groups[1].checked;
         return DIALOG_CLOSED;

@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "program/program.h"
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/panel.h"
-#include "ui/framework/program.h"
 #include "ui/framework/repaint.h"
+#include "ui/screens/menus.h"
+#include "ui/screens/screen_state.h"
+#include "ui/screens/screens.h"
 
 namespace qz::test {
 
@@ -177,10 +180,8 @@ struct Harness {
     ScriptedUser user;
 
     Harness() {
-        EXPECT_TRUE(initDrawContext(app->ui.draw, CANVAS_MIN_WIDTH, CANVAS_MIN_HEIGHT));
-        EXPECT_EQ(initProgramState(*app, false), 0);
-        installFrameworkHooks(*app);
-        UiPlatform& p = app->ui.platform;
+        EXPECT_EQ(initProgramState(*app, false, CANVAS_MIN_WIDTH, CANVAS_MIN_HEIGHT), 0);
+        UiPlatform& p = app->ui->platform;
         p.user = &user;
         p.messageBox = detail::messageBox;
         p.popupMenu = detail::popupMenu;
@@ -226,7 +227,7 @@ struct Harness {
     void key(uint32_t k) { onKey(*app, k); }
 
     uint32_t pixel(int32_t x, int32_t y) const {
-        const DrawContext& dc = app->ui.draw;
+        const DrawContext& dc = app->ui->draw;
         return dc.pixels[size_t(y) * size_t(dc.width) + size_t(x)];
     }
     bool pixelIs(int32_t x, int32_t y, int32_t colour) const { return pixel(x, y) == paletteColour(colour); }

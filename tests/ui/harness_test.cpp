@@ -1,8 +1,11 @@
 // The harness end to end: wheel steps and typed digits reach a field under
 // the pointer, and the next UI frame paints the new value.
+#include "tests/ui/harness.h"
+
 #include <gtest/gtest.h>
 
-#include "tests/ui/harness.h"
+#include "program/program.h"
+#include "ui/framework/panel.h"
 
 namespace qz {
 namespace {
@@ -22,15 +25,15 @@ uint32_t colourField(AppState& app, uint32_t msg, uint32_t arg) {
 
 uint32_t sequenceRow(AppState& app, uint32_t msg, uint32_t arg) {
     if (msg == PM_PROBE) return hitTest(app, colourField, 0, 0, 400, 30, 20, 20) ? 0 : msg;
-    if (msg == PM_PAINT && arg == DIRTY_SEQ_ROW) fillRect(app.ui.draw, 400, 30, 20, 20, fieldValue);
-    if (msg == PM_WHEEL || msg == PM_KEY) return app.ui.hoverHandler.proc(app, msg, arg);
+    if (msg == PM_PAINT && arg == DIRTY_SEQ_ROW) fillRect(app.ui->draw, 400, 30, 20, 20, fieldValue);
+    if (msg == PM_WHEEL || msg == PM_KEY) return app.ui->hoverHandler.proc(app, msg, arg);
     return msg;
 }
 
 TEST(Harness, WheelAndDigitsReachTheFieldAndTheFramePaintsIt) {
     test::Harness h;
     fieldValue = 100;
-    h.app->ui.panels[PANEL_SEQUENCE] = sequenceRow;
+    h.app->ui->panels[PANEL_SEQUENCE].proc = sequenceRow;
     // The first picture: background and the position counter's box.
     EXPECT_TRUE(h.pixelIs(600, 660, COL_BACKGROUND));
     EXPECT_TRUE(h.pixelIs(181, 26, COL_POSITION_BG));

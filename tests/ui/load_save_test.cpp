@@ -1,6 +1,8 @@
 // Loading and saving from the window: drops with the name check, the
 // package question, "Load", "Load Folder", "Save a Sequence" and the close
 // question, answered by a scripted user.
+#include "ui/framework/load_save.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,9 +12,10 @@
 
 #include "files/file_common.h"
 #include "files/settings_file.h"
+#include "program/program.h"
 #include "tests/files/file_test_util.h"
 #include "tests/ui/harness.h"
-#include "ui/framework/load_save.h"
+#include "ui/framework/panel.h"
 
 namespace qz {
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz {
@@ -34,7 +35,7 @@ uint32_t panelWithElements(AppState& app, uint32_t msg, uint32_t arg) {
         return 0;
     }
     note("P", msg);
-    return app.ui.hoverHandler.proc ? app.ui.hoverHandler.proc(app, msg, arg) : msg;
+    return app.ui->hoverHandler.proc ? app.ui->hoverHandler.proc(app, msg, arg) : msg;
 }
 
 // Panel 10 answers a hit with 1.
@@ -59,32 +60,40 @@ uint32_t fakeOverlay(AppState& app, uint32_t msg, uint32_t) {
 struct Framework : ::testing::Test {
     AppState app;
     void SetUp() override {
+        attachUi(app);
         ASSERT_EQ(initAppState(app), 0);
         seen.clear();
     }
     void TearDown() override { freeAppState(app); }
+    // Register a test panel by its handler alone (it hit-tests itself).
+    void panel(uint32_t id, PanelProc proc, bool (*live)(const AppState&) = nullptr) {
+        PanelRecord r;
+        r.proc = proc;
+        r.live = live;
+        registerPanel(app, id, r);
+    }
 };
 
 TEST_F(Framework, ProbeOrderAndLiveRules) {
-    app.ui.panels[PANEL_PADS] = panelWithElements;
-    app.ui.panels[PANEL_MIDI_IN] = midiInPanel;
-    app.ui.panels[PANEL_STEP] = stepPanel;
+    panel(PANEL_PADS, panelWithElements);
+    panel(PANEL_MIDI_IN, midiInPanel);
+    panel(PANEL_STEP, stepPanel, [](const AppState& a) { return a.ui->stepEditView; });
     onMouseMove(app, 5, 5);
-    EXPECT_EQ(app.ui.focusPanel, PANEL_MIDI_IN);  // probed first, answers 1 on a hit
-    app.ui.panels[PANEL_MIDI_IN] = nullptr;
+    EXPECT_EQ(app.ui->focusPanel, PANEL_MIDI_IN);  // probed first, answers 1 on a hit
+    panel(PANEL_MIDI_IN, nullptr);
     onMouseMove(app, 6, 5);
-    EXPECT_EQ(app.ui.focusPanel, PANEL_PADS);  // the step editor is not live
-    app.ui.stepEditView = true;
+    EXPECT_EQ(app.ui->focusPanel, PANEL_PADS);  // the step editor is not live
+    app.ui->stepEditView = true;
     onMouseMove(app, 7, 5);
-    EXPECT_EQ(app.ui.focusPanel, PANEL_STEP);
+    EXPECT_EQ(app.ui->focusPanel, PANEL_STEP);
     onMouseMove(app, 60, 60);
-    EXPECT_EQ(app.ui.focusPanel, PANEL_PADS);
+    EXPECT_EQ(app.ui->focusPanel, PANEL_PADS);
     onMouseMove(app, 500, 500);
-    EXPECT_EQ(app.ui.focusPanel, PANEL_NONE);
+    EXPECT_EQ(app.ui->focusPanel, PANEL_NONE);
 }
 
 TEST_F(Framework, LeaveGoesOnceToTheElementLeft) {
-    app.ui.panels[PANEL_PADS] = panelWithElements;
+    panel(PANEL_PADS, panelWithElements);
     onMouseMove(app, 2, 2);
     onMouseMove(app, 3, 3);  // within A: no leave
     seen.clear();
@@ -100,7 +109,7 @@ TEST_F(Framework, LeaveGoesOnceToTheElementLeft) {
 }
 
 TEST_F(Framework, InputGoesToTheHoveredElement) {
-    app.ui.panels[PANEL_PADS] = panelWithElements;
+    panel(PANEL_PADS, panelWithElements);
     onMouseMove(app, 12, 2);
     seen.clear();
     onLeftDown(app, 12, 2);
@@ -123,19 +132,19 @@ TEST_F(Framework, NothingUnderThePointerIgnoresInput) {
 }
 
 TEST_F(Framework, PressOutsideOverlayOnlyClosesIt) {
-    app.ui.panels[PANEL_PADS] = panelWithElements;
-    app.ui.panels[PANEL_CHANGE_BARS] = fakeOverlay;
+    panel(PANEL_PADS, panelWithElements);
+    panel(PANEL_CHANGE_BARS, fakeOverlay);
     setOverlay(app, OVERLAY_CHANGE_BARS);
-    EXPECT_EQ(app.ui.focusPanel, PANEL_CHANGE_BARS);
+    EXPECT_EQ(app.ui->focusPanel, PANEL_CHANGE_BARS);
     onMouseMove(app, 5, 5);  // over the pads, but only the overlay is probed
-    EXPECT_EQ(app.ui.focusPanel, PANEL_NONE);
+    EXPECT_EQ(app.ui->focusPanel, PANEL_NONE);
     onLeftDown(app, 5, 5);
     onLeftUp(app);
-    EXPECT_EQ(app.ui.overlayMode, OVERLAY_NONE);
+    EXPECT_EQ(app.ui->overlayMode, OVERLAY_NONE);
     EXPECT_TRUE(seen.empty());
     setOverlay(app, OVERLAY_SEQ_LIST);
     setOverlay(app, OVERLAY_SEQ_LIST);  // the same mode again closes
-    EXPECT_EQ(app.ui.overlayMode, OVERLAY_NONE);
+    EXPECT_EQ(app.ui->overlayMode, OVERLAY_NONE);
 }
 
 uint32_t wheelArg = 0;
@@ -146,7 +155,7 @@ uint32_t wheelPanel(AppState& app, uint32_t msg, uint32_t arg) {
 }
 
 TEST_F(Framework, WheelSignAndMiddleButtonStep) {
-    app.ui.panels[PANEL_PADS] = wheelPanel;
+    panel(PANEL_PADS, wheelPanel);
     onMouseMove(app, 1, 1);
     onWheel(app, true);
     EXPECT_EQ(int32_t(wheelArg), -1);
@@ -168,7 +177,7 @@ uint32_t repeatPanel(AppState& app, uint32_t msg, uint32_t) {
 }
 
 TEST_F(Framework, AutoRepeatOnTwentyFirstFrameThenEverySixth) {
-    app.ui.panels[PANEL_PADS] = repeatPanel;
+    panel(PANEL_PADS, repeatPanel);
     onMouseMove(app, 1, 1);
     onLeftDown(app, 1, 1);
     std::vector<int> framesWithRepeat;
@@ -180,13 +189,13 @@ TEST_F(Framework, AutoRepeatOnTwentyFirstFrameThenEverySixth) {
     EXPECT_EQ(framesWithRepeat, (std::vector<int>{21, 27, 33, 39}));
     onLeftUp(app);
     autoRepeatStep(app);
-    EXPECT_EQ(app.ui.repeatDelay, 0);
+    EXPECT_EQ(app.ui->repeatDelay, 0);
 }
 
 TEST_F(Framework, TypedEntryKeepsLastDigitsAndClamps) {
     int32_t field = 50;
     for (uint32_t k : {1u, 2u, 3u, 4u}) EXPECT_FALSE(numericKey(app, field, k, 999, 1, 999));
-    EXPECT_EQ(app.ui.numEntryValue, 234);
+    EXPECT_EQ(app.ui->numEntryValue, 234);
     EXPECT_TRUE(numericKey(app, field, KEY_ENTER, 999, 1, 999));
     EXPECT_EQ(field, 234);
     numericKey(app, field, 0, 999, 1, 999);

@@ -5,8 +5,6 @@
 
 // Before any Qt header: Qt defines `slots` as a keyword macro, and the state
 // record has a field of that name.
-#include "ui/framework/repaint.h"
-
 #include <QGuiApplication>
 #include <QImage>
 #include <cstdlib>
@@ -14,7 +12,11 @@
 #include <string>
 
 #include "platform/qt/text.h"
+#include "program/program.h"
 #include "ui/framework/draw.h"
+#include "ui/framework/panel.h"
+#include "ui/framework/repaint.h"
+#include "ui/screens/screens.h"
 
 namespace qz {
 namespace {
@@ -183,25 +185,26 @@ TEST_F(QtCanvas, SampleSheetRoundTripsThroughPng) {
     EXPECT_EQ(differing, 0);
 }
 
-// The parts of the screen the framework draws itself, with real text: the
-// thru line's label and the position counter, white on their backgrounds.
+// The screen as the program builds it, with real text: the thru line's
+// label and the position counter, white on their backgrounds.
 TEST(QtScreen, FullRedrawDrawsLabelAndCounter) {
     auto app = std::make_unique<AppState>();
-    DrawContext& dc = app->ui.draw;
-    ASSERT_TRUE(initDrawContext(dc, CANVAS_MIN_WIDTH, CANVAS_MIN_HEIGHT));
+    ASSERT_EQ(initProgramState(*app, false, CANVAS_MIN_WIDTH, CANVAS_MIN_HEIGHT), 0);
+    DrawContext& dc = app->ui->draw;
     ASSERT_TRUE(installQtTextRenderer(dc));
     app->settings.midiThru = 0;
     app->engine.position.store(385);
     redrawAll(*app);
-    const Box label = inkBox(dc, 509, 0, 200, 26, PALETTE[COL_BACKGROUND]);
-    EXPECT_GE(label.left, 510);
+    // Left of the input channel box that starts at x 620.
+    const Box label = inkBox(dc, 511, 0, 108, 26, PALETTE[COL_BACKGROUND]);
+    EXPECT_LE(label.left, 514);
     EXPECT_GT(label.right, 590);  // "MIDI Thru Out" in Arial 22/8 is about 100 pixels wide
-    EXPECT_LT(label.right, 640);
     const Box counter = inkBox(dc, 181, 26, 144, 30, PALETTE[COL_POSITION_BG]);
     EXPECT_GT(counter.count, 300);
     EXPECT_GT(counter.right, 300);  // the tick field at x + 99 is drawn
     const std::string path = std::string(QZ_UI_SAMPLE_PNG) + ".screen.png";
     EXPECT_TRUE(writeCanvasPng(dc, path.c_str()));
+    freeAppState(*app);
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // Leaving the canvas: the error box, questions, popup menus, the text
 // dialogs, the note-edit dialogs, and the notices painted on the canvas
 // itself while the program works. Everything goes through the platform table
-// in `app.ui.platform`.
+// in `app.ui->platform`.
 #pragma once
 
 #include <cstdint>
 
-#include "song/app_state.h"
+#include "program/app_state.h"
+#include "song/records.h"
 #include "ui/framework/ui_platform.h"
 
 namespace qz {
@@ -30,59 +31,36 @@ void warpPointer(AppState& app, int32_t x, int32_t y);
 
 // ---- Popup menus ------------------------------------------------------------------
 
-constexpr uint32_t MENU_ERASE = 201;
-constexpr uint32_t MENU_ERASE_ALL = 202;
-constexpr uint32_t MENU_COPY = 203;
-constexpr uint32_t MENU_PASTE = 204;
-constexpr uint32_t MENU_MOVE = 205;
-constexpr uint32_t MENU_DELETE = 206;
-constexpr uint32_t MENU_DELETE_ALL = 207;
-constexpr uint32_t MENU_INSERT = 208;
-constexpr uint32_t MENU_RENAME = 215;
-constexpr uint32_t MENU_VELOCITY = 216;
-constexpr uint32_t MENU_DURATION = 217;
-constexpr uint32_t MENU_TIMING = 218;
-constexpr uint32_t MENU_CANCEL = 219;
-constexpr uint32_t MENU_ERASE_CONTROL = 220;
-constexpr uint32_t MENU_ERASE_BEND = 221;
-constexpr uint32_t MENU_ERASE_PRESSURE = 222;
-constexpr uint32_t MENU_STEP_DELETE = 260;
-constexpr uint32_t MENU_STEP_CANCEL = 265;
-
-// A menu of the program by its name ("EVENTMENU" ...), or null.
-const MenuDef* findMenu(const char* name);
-// Open the named menu at the pointer and wait for the choice; 0 when it was
-// dismissed or the name is unknown.
-uint32_t popupMenu(AppState& app, const char* name);
+// Open a menu at the pointer and wait for the choice; 0 when it was
+// dismissed or the choice was a greyed item. The screens own their menus.
+uint32_t popupMenu(AppState& app, const MenuDef& menu);
 
 // ---- Text dialogs ------------------------------------------------------------------
 
-const TextDialogDef* findTextDialog(const char* name);
 // Run a text dialog against the focus panel: PM_TEXT_GET fills the text,
 // each "Enter" sends PM_TEXT_SET (a non-zero answer keeps the dialog open),
 // "Cancel" sends PM_TEXT_CANCEL. Returns DIALOG_ENTER, DIALOG_CANCEL or
 // DIALOG_CLOSED (closed from the frame: nothing is sent).
-int textDialog(AppState& app, const char* templateName);
+int textDialog(AppState& app, const TextDialogDef& dialog);
 
 // ---- Note-edit dialogs ---------------------------------------------------------------
 
-// EDIT_VELOCITY, EDIT_DURATION and EDIT_TC on `app.noteEdit`, showing its
+// EDIT_VELOCITY, EDIT_DURATION and EDIT_TC on `app.ui->noteEdit`, showing its
 // `editTitle`. Each returns DIALOG_ENTER only when the values passed their
 // checks; the values that passed are kept either way.
 int editVelocityDialog(AppState& app);
 int editDurationDialog(AppState& app);
 int editTimingDialog(AppState& app);
-// The velocity (216), duration (217) or timing-correct (218) edit of a menu,
-// on the notes of `track` in [lowNote, highNote] and [fromTick, toTick):
-// title, dialog, and after "Enter" the undo copy, the edit and the wait
-// notice. Returns true when the edit ran.
-bool runNoteEdit(AppState& app, uint32_t item, int track, int lowNote, int highNote, Tick fromTick, Tick toTick,
+// Which note edit `runNoteEdit` runs.
+constexpr uint32_t NOTE_EDIT_VELOCITY = 0;
+constexpr uint32_t NOTE_EDIT_DURATION = 1;
+constexpr uint32_t NOTE_EDIT_TIMING = 2;
+// The velocity, duration or timing-correct edit (NOTE_EDIT_*) on the notes
+// of `track` in [lowNote, highNote] and [fromTick, toTick): title, dialog,
+// and after "Enter" the undo copy, the edit and the wait notice. Returns
+// true when the edit ran.
+bool runNoteEdit(AppState& app, uint32_t edit, int track, int lowNote, int highNote, Tick fromTick, Tick toTick,
                  const char* title);
-// TRACKMENU (TRACKTEMPOMENU on the tempo track) for the current track, and
-// its action. Returns the chosen item.
-uint32_t trackMenu(AppState& app);
-// PADMENU for the pad that plays `note` on the current track, and its action.
-uint32_t padMenu(AppState& app, int note);
 
 // ---- Canvas notices ------------------------------------------------------------------
 

@@ -1,11 +1,12 @@
 // The velocity, duration and timing-correct dialogs with their checks, and
-// the track and pad menus that start them.
+// the edits they start.
 #include <cstdio>
 #include <cstring>
 
 #include "engine/engine.h"
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
+#include "ui/framework/panel.h"
 #include "ui/framework/repaint.h"
 
 namespace qz {
@@ -40,14 +41,14 @@ struct ValueDialog {
 
 void valueRadio(FormDialog& f, int group, int index) {
     auto& d = *static_cast<ValueDialog*>(f.ctx);
-    if (group == 0 && index >= 0 && index < 4) d.app->noteEdit.editMode = MODE_BY_BUTTON[index];
+    if (group == 0 && index >= 0 && index < 4) d.app->ui->noteEdit.editMode = MODE_BY_BUTTON[index];
 }
 
 // "Enter": 1..200 in percent mode, else 1..limit; out of range the field
 // shows the upper limit and the dialog stays open.
 bool valueEnter(FormDialog& f) {
     auto& d = *static_cast<ValueDialog*>(f.ctx);
-    const int32_t max = d.app->noteEdit.editMode == EDIT_PERCENT ? 200 : d.limit;
+    const int32_t max = d.app->ui->noteEdit.editMode == EDIT_PERCENT ? 200 : d.limit;
     const int32_t v = fieldNumber(f.fields[0]);
     if (v < 1 || v > max) {
         setField(f.fields[0], max);
@@ -59,14 +60,14 @@ bool valueEnter(FormDialog& f) {
 
 int runValueDialog(AppState& app, const char* name, const char* title, int32_t& value, int32_t limit,
                    int digits) {
-    const UiPlatform& p = app.ui.platform;
-    app.noteEdit.editMode = EDIT_SET;
+    const UiPlatform& p = app.ui->platform;
+    app.ui->noteEdit.editMode = EDIT_SET;
     if (!p.formDialog) return DIALOG_CLOSED;
     ValueDialog d{&app, &value, limit};
     FormDialog f;
     f.name = name;
     f.title = title;
-    f.titleLine = app.noteEdit.editTitle;
+    f.titleLine = app.ui->noteEdit.editTitle;
     f.groupCount = 1;
     f.groups[0] = {{"SET value.", "ADD value.", "SUB value.", "%   value."}, 4, 0};
     f.fieldCount = 1;
@@ -85,7 +86,7 @@ constexpr const char* TC_BUTTONS[7] = {"OFF", "1/8", "1/8-3", "1/16", "1/16-3", 
 constexpr int32_t TC_BUTTON_GRID[7] = {1, 48, 64, 24, 32, 12, 16};
 
 void timingRadio(FormDialog& f, int group, int index) {
-    NoteEditSettings& n = static_cast<AppState*>(f.ctx)->noteEdit;
+    NoteEditSettings& n = static_cast<AppState*>(f.ctx)->ui->noteEdit;
     if (group == 0 && index >= 0 && index < 7) n.editGrid = TC_BUTTON_GRID[index];
     if (group == 1 && (index == 0 || index == 1)) n.editShiftEarlier = index == 0 ? 1 : 0;
 }
@@ -93,7 +94,7 @@ void timingRadio(FormDialog& f, int group, int index) {
 // "Enter": strength 0..100, shift 0..48, swing 50..75, in this order; the
 // first failing field is reset and the dialog stays open.
 bool timingEnter(FormDialog& f) {
-    NoteEditSettings& n = static_cast<AppState*>(f.ctx)->noteEdit;
+    NoteEditSettings& n = static_cast<AppState*>(f.ctx)->ui->noteEdit;
     struct Check {
         int32_t* value;
         int32_t min, max, reset;
@@ -112,17 +113,17 @@ bool timingEnter(FormDialog& f) {
 }  // namespace
 
 int editVelocityDialog(AppState& app) {
-    return runValueDialog(app, "EDIT_VELOCITY", "Velocity", app.noteEdit.velocityValue, 127, 3);
+    return runValueDialog(app, "EDIT_VELOCITY", "Velocity", app.ui->noteEdit.velocityValue, 127, 3);
 }
 
 int editDurationDialog(AppState& app) {
-    return runValueDialog(app, "EDIT_DURATION", "Duration", app.noteEdit.durationValue, MAX_DURATION, 4);
+    return runValueDialog(app, "EDIT_DURATION", "Duration", app.ui->noteEdit.durationValue, MAX_DURATION, 4);
 }
 
 int editTimingDialog(AppState& app) {
-    const UiPlatform& p = app.ui.platform;
+    const UiPlatform& p = app.ui->platform;
     if (!p.formDialog) return DIALOG_CLOSED;
-    NoteEditSettings& n = app.noteEdit;
+    NoteEditSettings& n = app.ui->noteEdit;
     FormDialog f;
     f.name = "EDIT_TC";
     f.title = "Timing Correct";
@@ -152,22 +153,22 @@ int editTimingDialog(AppState& app) {
     return r == DIALOG_ENTER ? DIALOG_ENTER : r == DIALOG_CANCEL ? DIALOG_CANCEL : DIALOG_CLOSED;
 }
 
-bool runNoteEdit(AppState& app, uint32_t item, int track, int lowNote, int highNote, Tick fromTick, Tick toTick,
+bool runNoteEdit(AppState& app, uint32_t edit, int track, int lowNote, int highNote, Tick fromTick, Tick toTick,
                  const char* title) {
-    NoteEditSettings& n = app.noteEdit;
+    NoteEditSettings& n = app.ui->noteEdit;
     std::snprintf(n.editTitle, sizeof n.editTitle, "%s", title);
     int r = DIALOG_CLOSED;
-    if (item == MENU_VELOCITY) r = editVelocityDialog(app);
-    if (item == MENU_DURATION) r = editDurationDialog(app);
-    if (item == MENU_TIMING) r = editTimingDialog(app);
+    if (edit == NOTE_EDIT_VELOCITY) r = editVelocityDialog(app);
+    if (edit == NOTE_EDIT_DURATION) r = editDurationDialog(app);
+    if (edit == NOTE_EDIT_TIMING) r = editTimingDialog(app);
     if (r != DIALOG_ENTER) return false;
     setCursorShape(app, CURSOR_BUSY);
     if (ensureSequence(app) == 0 && snapshotForUndo(app) == 0) {
-        if (item == MENU_VELOCITY)
+        if (edit == NOTE_EDIT_VELOCITY)
             editVelocity(app, track, lowNote, highNote, fromTick, toTick, n.editMode, n.velocityValue);
-        if (item == MENU_DURATION)
+        if (edit == NOTE_EDIT_DURATION)
             editDuration(app, track, lowNote, highNote, fromTick, toTick, n.editMode, n.durationValue);
-        if (item == MENU_TIMING)
+        if (edit == NOTE_EDIT_TIMING)
             timingCorrect(app, track, lowNote, highNote, fromTick, toTick, n.editGrid,
                           n.editShiftEarlier ? -n.editShift : n.editShift, n.editSwing, n.editStrength);
     }
@@ -175,81 +176,6 @@ bool runNoteEdit(AppState& app, uint32_t item, int track, int lowNote, int highN
     flushErrors(app);
     showEditNotice(app);
     return true;
-}
-
-namespace {
-
-// A destructive edit of the current sequence, with its undo copy first.
-template <typename Edit>
-void withUndo(AppState& app, Edit edit) {
-    if (ensureSequence(app) == 0 && snapshotForUndo(app) == 0) edit();
-}
-
-const char* EDIT_KIND[3] = {"Velocity edit.", "Duration edit.", "Timing Correct."};
-
-}  // namespace
-
-uint32_t trackMenu(AppState& app) {
-    const int track = app.currentTrack;
-    if (track == TEMPO_TRACK) {
-        const uint32_t id = popupMenu(app, "TRACKTEMPOMENU");
-        if (id == MENU_ERASE) withUndo(app, [&] { eraseTrack(app, TEMPO_TRACK); });
-        flushErrors(app);
-        redrawAll(app);
-        return id;
-    }
-    const uint32_t id = popupMenu(app, "TRACKMENU");
-    char title[40];
-    switch (id) {
-        case MENU_ERASE: withUndo(app, [&] { eraseTrack(app, track); }); break;
-        case MENU_ERASE_ALL:
-            if (askUser(app, "Track", "Erase ALL tracks ?", MB_YES_NO_CANCEL, MB_ICON_QUESTION) == ANSWER_YES)
-                withUndo(app, [&] { eraseAllTracks(app); });
-            break;
-        case MENU_ERASE_CONTROL: withUndo(app, [&] { eraseTrackControllers(app, track, 0); }); break;
-        case MENU_ERASE_BEND: withUndo(app, [&] { eraseTrackBend(app, track); }); break;
-        case MENU_ERASE_PRESSURE: withUndo(app, [&] { eraseTrackPressure(app, track); }); break;
-        case MENU_COPY: copyTrack(app, track); break;
-        case MENU_PASTE: pasteTrack(app, track); break;
-        case MENU_VELOCITY:
-        case MENU_DURATION:
-        case MENU_TIMING:
-            std::snprintf(title, sizeof title, "Track %d %s", track, EDIT_KIND[id - MENU_VELOCITY]);
-            runNoteEdit(app, id, track, 0, 127, 0, app.lengthTicks, title);
-            break;
-        default: break;
-    }
-    flushErrors(app);
-    redrawAll(app);
-    return id;
-}
-
-uint32_t padMenu(AppState& app, int note) {
-    const int track = app.currentTrack;
-    const uint32_t id = popupMenu(app, "PADMENU");
-    char title[40];
-    switch (id) {
-        case MENU_ERASE: withUndo(app, [&] { erasePad(app, track, note); }); break;
-        case MENU_ERASE_ALL:
-            if (askUser(app, "Erase All Notes", "Erase ALL Notes events?", MB_YES_NO_CANCEL, MB_ICON_QUESTION) ==
-                ANSWER_YES)
-                withUndo(app, [&] { eraseAllPads(app, track); });
-            break;
-        case MENU_COPY: copyPad(app, track, note); break;
-        case MENU_PASTE:
-            if (ensureSequence(app) == 0) pastePad(app, track, note);
-            break;
-        case MENU_VELOCITY:
-        case MENU_DURATION:
-        case MENU_TIMING:
-            std::snprintf(title, sizeof title, "Note %d %s", note, EDIT_KIND[id - MENU_VELOCITY]);
-            runNoteEdit(app, id, track, note, note, 0, app.lengthTicks, title);
-            break;
-        default: break;
-    }
-    flushErrors(app);
-    redrawAll(app);
-    return id;
 }
 
 }  // namespace qz

@@ -6,14 +6,16 @@
 #include <memory>
 #include <system_error>
 
-#include "engine/store_calls.h"
+#include "engine/engine.h"
 #include "files/file_common.h"
-#include "files/loader.h"
 #include "files/mpc_reader.h"
 #include "files/settings_file.h"
 #include "files/smf_writer.h"
+#include "program/loader.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
+#include "ui/framework/panel.h"
 #include "ui/framework/repaint.h"
 
 namespace qz {
@@ -96,7 +98,7 @@ int loadWithNameCheck(AppState& app, const std::string& path, int kind) {
     } else {
         while (findSlotByName(app, l.proposedName) != 0 && !listed(replaced, l.proposedName)) {
             l.conflictText = "<< Sequence name already exists >>";
-            const UiPlatform& p = app.ui.platform;
+            const UiPlatform& p = app.ui->platform;
             char typed[17];
             std::memcpy(typed, l.proposedName, sizeof typed);
             const int answer =
@@ -174,7 +176,7 @@ void onFilesDropped(AppState& app, const std::vector<std::string>& paths) {
 void loadFileDialog(AppState& app) {
     static constexpr FileFilter FILTERS[] = {{"Sequence( *.mid *.seq *.all)", "*.mid;*.seq;*.all"},
                                              {"All Files", "*.*"}};
-    const UiPlatform& p = app.ui.platform;
+    const UiPlatform& p = app.ui->platform;
     if (!p.openFileDialog) return;
     const std::string path = p.openFileDialog(p.user, "Load sequence", app.loader.loadFolder, FILTERS, 2);
     if (path.empty()) return;
@@ -192,7 +194,7 @@ void loadFileDialog(AppState& app) {
 }
 
 void loadFolderDialog(AppState& app) {
-    const UiPlatform& p = app.ui.platform;
+    const UiPlatform& p = app.ui->platform;
     if (!p.folderDialog) return;
     const std::string folder =
         p.folderDialog(p.user, "Load all MIDI files( *.MID ) in folder.", app.loader.browseFolder);
@@ -208,7 +210,7 @@ void loadFolderDialog(AppState& app) {
 
 void saveSequenceDialog(AppState& app) {
     static constexpr FileFilter FILTERS[] = {{"MIDI(*.mid)", "*.mid"}, {"All Files(*.*)", "*.*"}};
-    const UiPlatform& p = app.ui.platform;
+    const UiPlatform& p = app.ui->platform;
     Sequence* s = app.slots[app.currentSlot];
     if (!s || !p.saveFileDialog) return;
     const std::string path = p.saveFileDialog(p.user, "Save a sequence as MIDI file", app.loader.midiFolder,
@@ -224,7 +226,7 @@ void saveSequenceDialog(AppState& app) {
 
 bool closeRequested(AppState& app) {
     stopTransport(app);
-    saveSettings(app);
+    saveSettings(app.settings, app.loader);
     const char* name = anyChangedSequence(app);
     if (!name) return true;
     const std::string text =

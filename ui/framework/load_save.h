@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "song/app_state.h"
+#include "program/app_state.h"
 
 namespace qz {
 

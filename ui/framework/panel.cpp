@@ -12,26 +12,22 @@ namespace {
 bool probeHit(AppState& app, uint32_t panel) {
     // A panel without a handler is never hit (its echoed PM_PROBE would read
     // as panel 10's "hit").
-    if (panel >= uint32_t(PANEL_COUNT) || !app.ui.panels[panel]) return false;
+    if (panel >= uint32_t(PANEL_COUNT) || !app.ui->panels[panel].proc) return false;
     uint32_t answer = sendToPanel(app, panel, PM_PROBE, 0);
     return panel == PANEL_MIDI_IN ? answer == 1 : answer == 0;
 }
 
 // Ask the live panels in their fixed order; the first hit takes the focus.
 void probePanels(AppState& app) {
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     if (ui.overlayMode != OVERLAY_NONE) {
         uint32_t panel = overlayPanel(ui.overlayMode);
         if (panel != PANEL_NONE && probeHit(app, panel)) ui.focusPanel = panel;
         return;
     }
-    const uint32_t order[] = {PANEL_MIDI_IN, PANEL_STEP,  PANEL_PADS,           PANEL_SEQUENCE,
-                              PANEL_TRACK,   PANEL_BARS,  PANEL_METRONOME,      PANEL_TRACK_MESSAGES,
-                              PANEL_TRANSPORT, PANEL_GRID, PANEL_MIXER,         PANEL_OUT_MONITOR};
-    for (uint32_t panel : order) {
-        if (panel == PANEL_STEP && !ui.stepEditView) continue;
-        if (panel == PANEL_BARS && ui.trackMuteMode) continue;
-        if ((panel == PANEL_TRACK_MESSAGES || panel == PANEL_MIXER) && ui.stepEditView) continue;
+    for (uint32_t panel : PROBE_ORDER) {
+        const PanelRecord& r = ui.panels[panel];
+        if (r.live && !r.live(app)) continue;
         if (probeHit(app, panel)) {
             ui.focusPanel = panel;
             return;
@@ -40,6 +36,15 @@ void probePanels(AppState& app) {
 }
 
 }  // namespace
+
+const uint32_t PROBE_ORDER[12] = {PANEL_MIDI_IN,   PANEL_STEP, PANEL_PADS,      PANEL_SEQUENCE,
+                                  PANEL_TRACK,     PANEL_BARS, PANEL_METRONOME, PANEL_TRACK_MESSAGES,
+                                  PANEL_TRANSPORT, PANEL_GRID, PANEL_MIXER,     PANEL_OUT_MONITOR};
+const uint32_t PAINT_ORDER[12] = {PANEL_MIDI_IN, PANEL_SEQUENCE,       PANEL_TRACK,     PANEL_PADS,
+                                  PANEL_BARS,    PANEL_GRID,           PANEL_METRONOME, PANEL_TRANSPORT,
+                                  PANEL_MIXER,   PANEL_TRACK_MESSAGES, PANEL_STEP,      PANEL_OUT_MONITOR};
+const uint32_t STATIC_ORDER[9] = {PANEL_MIDI_IN,        PANEL_OUT_MONITOR, PANEL_SEQUENCE, PANEL_TRACK, PANEL_METRONOME,
+                                  PANEL_TRACK_MESSAGES, PANEL_PADS,        PANEL_MIXER,    PANEL_GRID};
 
 uint32_t noopHandler(AppState&, uint32_t msg, uint32_t) { return msg; }
 uint32_t overlayPanel(uint32_t mode) {
@@ -54,17 +59,17 @@ uint32_t overlayPanel(uint32_t mode) {
 
 
 uint32_t sendToPanel(AppState& app, uint32_t panel, uint32_t msg, uint32_t arg) {
-    if (panel >= uint32_t(PANEL_COUNT) || !app.ui.panels[panel]) return msg;
-    return app.ui.panels[panel](app, msg, arg);
+    if (panel >= uint32_t(PANEL_COUNT) || !app.ui->panels[panel].proc) return msg;
+    return app.ui->panels[panel].proc(app, msg, arg);
 }
 
 uint32_t forwardToHover(AppState& app, uint32_t msg, uint32_t arg) {
-    const HoverHandler& h = app.ui.hoverHandler;
+    const HoverHandler& h = app.ui->hoverHandler;
     return h.proc ? h.proc(app, msg, arg) : msg;
 }
 
 uint32_t dispatch(AppState& app, uint32_t msg, uint32_t arg) {
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     if (ui.focusPanel == PANEL_NONE) {
         // A click outside an open overlay only closes it.
         if (msg == PM_LDOWN && ui.overlayMode != OVERLAY_NONE) setOverlay(app, OVERLAY_NONE);
@@ -74,14 +79,14 @@ uint32_t dispatch(AppState& app, uint32_t msg, uint32_t arg) {
 }
 
 bool hitTest(AppState& app, PanelProc proc, uint32_t a, uint32_t b, int32_t x, int32_t y, int32_t w, int32_t h) {
-    const UiState& ui = app.ui;
+    const UiState& ui = *app.ui;
     if (!(x <= ui.mouseX && ui.mouseX < x + w && y <= ui.mouseY && ui.mouseY < y + h)) return false;
-    if (proc || a || b) app.ui.hoverHandler = HoverHandler{proc, a, b};
+    if (proc || a || b) app.ui->hoverHandler = HoverHandler{proc, a, b};
     return true;
 }
 
 void setOverlay(AppState& app, uint32_t mode) {
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     if (mode == OVERLAY_NONE || mode == ui.overlayMode) {
         ui.overlayMode = OVERLAY_NONE;
         ui.focusPanel = PANEL_NONE;
@@ -93,17 +98,17 @@ void setOverlay(AppState& app, uint32_t mode) {
 }
 
 int32_t windowToCanvasX(const AppState& app, int32_t x) {
-    int32_t c = x + app.ui.scrollX;
+    int32_t c = x + app.ui->scrollX;
     return (x < 0 || c > 32767) ? 0 : c;
 }
 
 int32_t windowToCanvasY(const AppState& app, int32_t y) {
-    int32_t c = y + app.ui.scrollY;
+    int32_t c = y + app.ui->scrollY;
     return (y < 0 || c >= 32768) ? 0 : c;
 }
 
 void onMouseMove(AppState& app, int32_t x, int32_t y) {
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     ui.mouseX = x;
     ui.mouseY = y;
     if (ui.leftHeld) {
@@ -124,28 +129,28 @@ void onMouseMove(AppState& app, int32_t x, int32_t y) {
 }
 
 void onLeftDown(AppState& app, int32_t x, int32_t y) {
-    app.ui.mouseX = x;
-    app.ui.mouseY = y;
-    app.ui.leftHeld = 1;
+    app.ui->mouseX = x;
+    app.ui->mouseY = y;
+    app.ui->leftHeld = 1;
     dispatch(app, PM_LDOWN, 0);
 }
 
 void onLeftUp(AppState& app) {
-    app.ui.repeatDelay = 0;
-    app.ui.repeatCount = 0;
+    app.ui->repeatDelay = 0;
+    app.ui->repeatCount = 0;
     dispatch(app, PM_LUP, 0);
-    app.ui.leftHeld = 0;
+    app.ui->leftHeld = 0;
 }
 
 void onRightDown(AppState& app, int32_t x, int32_t y) {
-    app.ui.mouseX = x;
-    app.ui.mouseY = y;
-    app.ui.rightHeld = 1;
-    if (!app.ui.pasteMode) dispatch(app, PM_RDOWN, 0);
+    app.ui->mouseX = x;
+    app.ui->mouseY = y;
+    app.ui->rightHeld = 1;
+    if (!app.ui->pasteMode) dispatch(app, PM_RDOWN, 0);
 }
 
 bool onRightUp(AppState& app) {
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     if (ui.pasteMode) {
         ui.pasteMode = 0;
         ui.rightHeld = 0;
@@ -163,11 +168,15 @@ bool onRightUp(AppState& app) {
     return false;
 }
 
-void onMiddleDown(AppState& app) { app.ui.wheelStep = 10; }
-void onMiddleUp(AppState& app) { app.ui.wheelStep = 1; }
+void onMiddleDown(AppState& app) {
+    app.ui->wheelStep = 10;
+}
+void onMiddleUp(AppState& app) {
+    app.ui->wheelStep = 1;
+}
 
 void onWheel(AppState& app, bool awayFromUser) {
-    int32_t step = awayFromUser ? -app.ui.wheelStep : app.ui.wheelStep;
+    int32_t step = awayFromUser ? -app.ui->wheelStep : app.ui->wheelStep;
     dispatch(app, PM_WHEEL, uint32_t(step));
 }
 
@@ -176,7 +185,7 @@ void onKey(AppState& app, uint32_t key) {
 }
 
 void autoRepeatStep(AppState& app) {
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     if (!ui.leftHeld) return;
     if (ui.repeatDelay <= 15) ++ui.repeatDelay;
     if (ui.repeatDelay <= 15) return;
@@ -213,7 +222,7 @@ void stepValue(int8_t& value, int32_t min, int32_t max, int32_t delta) {
 }
 
 bool numericKey(AppState& app, int32_t& target, uint32_t key, int32_t modulus, int32_t min, int32_t max) {
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     if (key <= 9) {
         if (!ui.numEntryActive) {
             ui.numEntryValue = int32_t(key);
@@ -236,12 +245,6 @@ bool numericKey(AppState& app, int32_t& target, uint32_t key, int32_t modulus, i
 int32_t timingCorrectStep(uint32_t index) {
     constexpr int32_t STEPS[7] = {1, 48, 32, 24, 16, 12, 8};
     return index < 7 ? STEPS[index] : 1;
-}
-
-void flashTrackLamp(AppState& app, int track) {
-    if (track < 1 || track > 16) return;
-    app.ui.inLamp[size_t(track)].store(5, std::memory_order_relaxed);
-    markDirty(app, DIRTY_INDICATORS);
 }
 
 }  // namespace qz

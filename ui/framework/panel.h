@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "song/app_state.h"
+#include "program/app_state.h"
 #include "ui/framework/ui_state.h"
 
 namespace qz {
@@ -80,12 +80,30 @@ uint32_t sendToPanel(AppState& app, uint32_t panel, uint32_t msg, uint32_t arg);
 bool hitTest(AppState& app, PanelProc proc, uint32_t a, uint32_t b, int32_t x, int32_t y, int32_t w, int32_t h);
 // Is the element (proc, a, b) the hovered one? The whole triple must match.
 inline bool isHovered(const AppState& app, PanelProc proc, uint32_t a = 0, uint32_t b = 0) {
-    return app.ui.hoverHandler == HoverHandler{proc, a, b};
+    return app.ui->hoverHandler == HoverHandler{proc, a, b};
 }
-// Is the pointer inside the panel's probe rectangle(s)? The pads' second
-// rectangle counts only in ALL TRACKS; the sequence list's open button is
-// the list panel's own hit test.
+// Is the pointer inside one of the panel's registered probe rectangles?
 bool inPanelArea(const AppState& app, uint32_t panel);
+
+// ---- The panel registry --------------------------------------------------------
+
+// Make the screen's part of the state (once): the canvas, the panel table,
+// the hooks. `app.ui` is set afterwards.
+void attachUi(AppState& app);
+// Register panel `panel` (PANEL_*): its handler, paint bits, frame work,
+// probe rectangles and liveness.
+void registerPanel(AppState& app, uint32_t panel, const PanelRecord& record);
+// Register drawing at one of the repaint's fixed points (PAINT_*); painters
+// of one stage run in the order they were registered.
+void registerPainter(AppState& app, uint32_t stage, void (*paint)(AppState& app));
+// Run the painters of a stage.
+void runPainters(AppState& app, uint32_t stage);
+// The fixed orders of the screen: the panels probed for the pointer (the
+// first hit takes the focus), painted by dirty bits, and asked for their
+// static parts on a full repaint.
+extern const uint32_t PROBE_ORDER[12];
+extern const uint32_t PAINT_ORDER[12];
+extern const uint32_t STATIC_ORDER[9];
 // Open, switch or close an overlay (the same mode again, or 0, closes it).
 void setOverlay(AppState& app, uint32_t mode);
 
@@ -120,7 +138,5 @@ void stepValue(int8_t& value, int32_t min, int32_t max, int32_t delta);
 bool numericKey(AppState& app, int32_t& target, uint32_t key, int32_t modulus, int32_t min, int32_t max);
 // Ticks of one timing-correct step for setting index 0..6.
 int32_t timingCorrectStep(uint32_t index);
-// Light track t's input lamp for 5 frames (any thread).
-void flashTrackLamp(AppState& app, int track);
 
 }  // namespace qz

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "song/app_state.h"
+#include "program/app_state.h"
 
 namespace qz {
 

@@ -5,13 +5,16 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
+#include "song/song_store.h"
 #include "ui/framework/draw.h"
 #include "ui/framework/ui_platform.h"
 
 namespace qz {
 
 struct AppState;
+struct ScreenState;
 
 // A panel's or a clickable element's handler: (state, message, argument).
 using PanelProc = uint32_t (*)(AppState& app, uint32_t msg, uint32_t arg);
@@ -27,25 +30,52 @@ struct HoverHandler {
 
 constexpr int PANEL_COUNT = 23;
 
-// Work of other subsystems that the repaint and the UI frame run at fixed
-// points (all on the window thread). An unset entry is skipped, or reads as
-// "no" / "the cursor".
+// A probe rectangle: inclusive pixel ranges. One marked `allTracksOnly`
+// counts only in ALL TRACKS mode.
+struct PanelArea {
+    int32_t x0, x1, y0, y1;
+    bool allTracksOnly = false;
+};
+constexpr int PANEL_MAX_AREAS = 2;
+constexpr int PANEL_MAX_PAINT_BITS = 3;
+
+// One registered panel: what the framework needs to route input to it, to
+// repaint it and to run its part of the UI frame. Filled by the panel's own
+// `install` function; an empty record answers every message with its code.
+struct PanelRecord {
+    PanelProc proc = nullptr;
+    // The dirty bits that each send it PM_PAINT (argument: the bit), in
+    // this order.
+    uint32_t paintBits[PANEL_MAX_PAINT_BITS] = {};
+    // Its part of the 16 ms UI frame (countdowns, timed fields, follow-ups).
+    void (*frameWork)(AppState& app) = nullptr;
+    // Where the pointer finds it (`inPanelArea`).
+    PanelArea areas[PANEL_MAX_AREAS] = {};
+    int areaCount = 0;
+    // Is it probed in the current modes? Null: always.
+    bool (*live)(const AppState& app) = nullptr;
+};
+
+// Drawing at fixed points of the repaint that belongs to no panel's area:
+// on a full repaint before the panels' static parts, and on every repaint
+// before the panels, after the overlay, and last, over the hover highlight.
+constexpr uint32_t PAINT_BACKGROUND = 0;
+constexpr uint32_t PAINT_UNDER = 1;
+constexpr uint32_t PAINT_OVER = 2;
+constexpr uint32_t PAINT_TOP = 3;
+constexpr int MAX_PAINTERS = 8;
+struct Painter {
+    uint32_t stage = PAINT_BACKGROUND;
+    void (*paint)(AppState& app) = nullptr;
+};
+
+// Work that is not a panel's and that the repaint and the UI frame run at
+// fixed points (all on the window thread). An unset entry is skipped, or
+// reads as "the cursor".
 struct FrameHooks {
     // Start of every UI timer message: drain the engine-to-window queue and
     // the input rings.
     void (*pollEngine)(AppState& app) = nullptr;
-    // The panels' own frame work: the sequence row's timed field and its
-    // "MIDI" countdown, the transport and record-parameter panels' counters.
-    void (*frameWork)(AppState& app) = nullptr;
-    // The transport panel's frame work (NOTE ERASE erasing the keys played
-    // while it is held, its look following the loop), run right after
-    // `frameWork`.
-    void (*transportFrameWork)(AppState& app) = nullptr;
-    // The MIDI-in panel's frame work (its clock lamps, the refused-channel
-    // display), run right after `transportFrameWork`.
-    void (*midiInFrameWork)(AppState& app) = nullptr;
-    // Is any key held on MIDI input?
-    bool (*midiKeysHeld)(const AppState& app) = nullptr;
     // Values several panels read during one repaint.
     void (*refreshFrameValues)(AppState& app) = nullptr;
     // The event grid's visible bar window.
@@ -53,27 +83,35 @@ struct FrameHooks {
     // Tick the position counter shows instead of the cursor (the tick under
     // the pointer in a grid view while stopped), or -1 for the cursor.
     int32_t (*counterTick)(AppState& app) = nullptr;
-    // Is the transport waiting for a MIDI-in note to start?
-    bool (*waitingForNote)(const AppState& app) = nullptr;
-    // Is the mixer's GM-drum-name mode on (it hides the activity lamps)?
-    bool (*drumNameMode)(const AppState& app) = nullptr;
-    // The event grid's note-row strip.
-    void (*drawNoteRowStrip)(AppState& app) = nullptr;
     // Show the canvas on the window (the platform).
     void (*present)(AppState& app) = nullptr;
 };
 
+// Values of the velocity, duration and timing-correct dialogs (kept for the
+// run, not saved).
+struct NoteEditSettings {
+    uint32_t editMode = EDIT_SET;
+    int32_t velocityValue = 127;
+    int32_t durationValue = 24;
+    int32_t editGrid = 24;
+    uint32_t editShiftEarlier = 0;
+    int32_t editShift = 0;
+    int32_t editSwing = 50;
+    int32_t editStrength = 100;
+    char editTitle[40] = {};
+};
+
 struct UiState {
-    // First bar shown by the event views (the undo copies remember it).
-    int32_t firstBar = 0;
     // Lowest note the event views show; follows the track's pad base note.
     int32_t padBaseNote = 36;
     // Track shown by the step editor.
     int32_t stepTrack = 1;
 
-    // Panel handlers by number; an empty entry answers every message with
-    // its code.
-    std::array<PanelProc, PANEL_COUNT> panels{};
+    // The registered panels by number, and the painters in the order they
+    // were registered.
+    std::array<PanelRecord, PANEL_COUNT> panels{};
+    std::array<Painter, MAX_PAINTERS> painters{};
+    int painterCount = 0;
     uint32_t focusPanel = 0;
     uint32_t overlayMode = 0;
     HoverHandler hoverHandler;
@@ -117,18 +155,14 @@ struct UiState {
     FrameHooks hooks;
     // Message boxes, menus, dialogs and the pointer (window thread).
     UiPlatform platform;
+    // The note-edit dialogs' values.
+    NoteEditSettings noteEdit;
     // The text of the open text dialog, 16 characters and a NUL, shared by
     // every text dialog: PM_TEXT_GET fills it, PM_TEXT_SET hands it over.
     char textBuffer[17] = {};
-    // Frames the input indicator (shown while thru is off) still signals
-    // input; set by the MIDI input thread, counted down by the window thread.
-    std::atomic<uint8_t> inputIndicator{0};
-
-    // Activity lamps per track 1..16, in UI frames still to glow. Input
-    // lamps are lit by the MIDI input thread and counted down by the window
-    // thread; output lamps by the engine and the window thread.
-    std::array<std::atomic<uint8_t>, 17> inLamp{};
-    std::array<std::atomic<uint8_t>, 17> outLamp{};
+    // The screens' own state (`ScreenState`, ui/screens/), made by
+    // `installScreens`.
+    std::unique_ptr<ScreenState, void (*)(ScreenState*)> screens{nullptr, nullptr};
 };
 
 }  // namespace qz

@@ -1,8 +1,12 @@
 // The Change Bars popup: the sequence's bar count, the new count set by the
 // wheel or typed, a warning when the new count cuts bars away, and ENTER
 // and CANCEL.
+#include <algorithm>
+
+#include "program/program.h"
 #include "song/sequence_store.h"
 #include "ui/framework/panel.h"
+#include "ui/screens/screen_state.h"
 #include "ui/screens/screens.h"
 
 namespace qz {
@@ -15,16 +19,23 @@ constexpr int32_t WARNING_TEXT = 250;
 constexpr int32_t ENTER_X = 710, ENTER_Y = 73, BUTTON_W = 75, BUTTON_H = 20;
 constexpr int32_t CANCEL_X = 800, CANCEL_Y = 73;
 
+// Apply the popup's bar count (held to 1..999, as the popup then shows it).
+void applyBars(AppState& app) {
+    SequencePanelState& p = screens(app).seqPanel;
+    p.newBars = std::clamp(p.newBars, 1, MAX_BARS);
+    applyNewBars(app, p.newBars);
+}
+
 // ENTER applies on the press and closes on the release.
 uint32_t enterButton(AppState& app, uint32_t msg, uint32_t) {
     switch (msg) {
         case PM_LDOWN:
-            app.seqPanel.barsEnterHeld = true;
-            applyNewBars(app);
+            screens(app).seqPanel.barsEnterHeld = true;
+            applyBars(app);
             markDirty(app, DIRTY_OVERLAY);
             return 0;
         case PM_LUP:
-            app.seqPanel.barsEnterHeld = false;
+            screens(app).seqPanel.barsEnterHeld = false;
             setOverlay(app, OVERLAY_NONE);
             return 0;
         default: return msg;
@@ -35,11 +46,11 @@ uint32_t enterButton(AppState& app, uint32_t msg, uint32_t) {
 uint32_t cancelButton(AppState& app, uint32_t msg, uint32_t) {
     switch (msg) {
         case PM_LDOWN:
-            app.seqPanel.barsCancelHeld = true;
+            screens(app).seqPanel.barsCancelHeld = true;
             markDirty(app, DIRTY_OVERLAY);
             return 0;
         case PM_LUP:
-            app.seqPanel.barsCancelHeld = false;
+            screens(app).seqPanel.barsCancelHeld = false;
             setOverlay(app, OVERLAY_NONE);
             return 0;
         default: return msg;
@@ -49,12 +60,14 @@ uint32_t cancelButton(AppState& app, uint32_t msg, uint32_t) {
 // The first digit after opening starts a new number, each further one is
 // appended; only the last three digits count. Enter works as ENTER.
 void barsKey(AppState& app, uint32_t key) {
-    SequencePanelState& p = app.seqPanel;
+    SequencePanelState& p = screens(app).seqPanel;
     if (key <= 9) {
-        app.newBars = p.barsTyping ? (app.newBars * 10 + static_cast<int32_t>(key)) % 1000 : static_cast<int32_t>(key);
+        screens(app).seqPanel.newBars = p.barsTyping
+                                            ? (screens(app).seqPanel.newBars * 10 + static_cast<int32_t>(key)) % 1000
+                                            : static_cast<int32_t>(key);
         p.barsTyping = true;
     } else if (key == KEY_ENTER) {
-        applyNewBars(app);
+        applyBars(app);
         setOverlay(app, OVERLAY_NONE);
         return;
     }
@@ -62,8 +75,8 @@ void barsKey(AppState& app, uint32_t key) {
 }
 
 void drawPopup(AppState& app) {
-    DrawContext& dc = app.ui.draw;
-    const SequencePanelState& p = app.seqPanel;
+    DrawContext& dc = app.ui->draw;
+    const SequencePanelState& p = screens(app).seqPanel;
     const int32_t bars = static_cast<int32_t>(app.seq->bars);
     frameRect(dc, 670, 0, 260, 100, POPUP_FRAME);
     frameRect(dc, 671, 1, 258, 98, POPUP_FRAME);
@@ -78,13 +91,13 @@ void drawPopup(AppState& app) {
     drawNumberZero(dc, 750, 30, bars, 999, COL_BLACK);
     drawText(dc, 780, 30, "New Bars=", COL_BLACK);
     drawField(dc, true, 875, 30, 35, 20);
-    drawNumberZero(dc, 880, 29, app.newBars, 999, COL_BLACK);
-    if (bars > app.newBars) drawText(dc, 680, 50, "[ENTER] Will Trancate last bars !!", WARNING_TEXT);
-    bevelButtonThin(dc, p.barsEnterHeld && app.ui.leftHeld, ENTER_X, ENTER_Y, BUTTON_W, BUTTON_H, COL_BUTTON_OFF,
+    drawNumberZero(dc, 880, 29, screens(app).seqPanel.newBars, 999, COL_BLACK);
+    if (bars > screens(app).seqPanel.newBars) drawText(dc, 680, 50, "[ENTER] Will Trancate last bars !!", WARNING_TEXT);
+    bevelButtonThin(dc, p.barsEnterHeld && app.ui->leftHeld, ENTER_X, ENTER_Y, BUTTON_W, BUTTON_H, COL_BUTTON_OFF,
                     COL_BEVEL_LIGHT, COL_BEVEL_DARK);
     drawText(dc, 724, 73, "ENTER", COL_BLACK);
-    bevelButtonThin(dc, p.barsCancelHeld && app.ui.leftHeld, CANCEL_X, CANCEL_Y, BUTTON_W, BUTTON_H,
-                    COL_BUTTON_OFF, COL_BEVEL_LIGHT, COL_BEVEL_DARK);
+    bevelButtonThin(dc, p.barsCancelHeld && app.ui->leftHeld, CANCEL_X, CANCEL_Y, BUTTON_W, BUTTON_H, COL_BUTTON_OFF,
+                    COL_BEVEL_LIGHT, COL_BEVEL_DARK);
     drawText(dc, 810, 73, "CANCEL", COL_BLACK);
 }
 
@@ -97,13 +110,13 @@ uint32_t changeBarsPanel(AppState& app, uint32_t msg, uint32_t arg) {
             return 0;
         case PM_PAINT: drawPopup(app); return 0;
         case PM_WHEEL:
-            stepValue(app.newBars, 1, MAX_BARS, static_cast<int32_t>(arg));
+            stepValue(screens(app).seqPanel.newBars, 1, MAX_BARS, static_cast<int32_t>(arg));
             markDirty(app, DIRTY_OVERLAY);
             return 0;
         case PM_KEY: barsKey(app, arg); return 0;
         case PM_LDOWN:
         case PM_LUP: {
-            const HoverHandler h = app.ui.hoverHandler;
+            const HoverHandler h = app.ui->hoverHandler;
             return h.proc ? h.proc(app, msg, arg) : msg;
         }
         default: return msg;
@@ -112,6 +125,12 @@ uint32_t changeBarsPanel(AppState& app, uint32_t msg, uint32_t arg) {
 
 }  // namespace
 
-void installChangeBarsPanel(AppState& app) { app.ui.panels[PANEL_CHANGE_BARS] = changeBarsPanel; }
+void installChangeBarsPanel(AppState& app) {
+    PanelRecord r;
+    r.proc = changeBarsPanel;
+    r.areas[0] = {671, 929, 1, 99};
+    r.areaCount = 1;
+    registerPanel(app, PANEL_CHANGE_BARS, r);
+}
 
 }  // namespace qz

@@ -52,7 +52,7 @@ void drawFieldElement(AppState& app, uint32_t i, bool hovered);
 
 // A switch: press toggles, the wheel steps within 0..1.
 uint32_t switchHandler(AppState& app, uint32_t msg, uint32_t arg) {
-    const uint32_t i = app.ui.hoverHandler.a;
+    const uint32_t i = app.ui->hoverHandler.a;
     if (i >= 4) return msg;
     uint32_t& word = app.settings.*METRO_SWITCHES[i].field;
     switch (msg) {
@@ -83,7 +83,7 @@ void audition(AppState& app, bool on) {
 // A field: the wheel steps its value; Rate toggles on a press; Note, Ch. and
 // Dev. sound the click note while pressed. Fields register (i, 1).
 uint32_t fieldHandler(AppState& app, uint32_t msg, uint32_t arg) {
-    const uint32_t i = app.ui.hoverHandler.proc == fieldHandler ? app.ui.hoverHandler.a : MF_COUNT;
+    const uint32_t i = app.ui->hoverHandler.proc == fieldHandler ? app.ui->hoverHandler.a : MF_COUNT;
     if (msg == PM_LEAVE) {
         markDirty(app, DIRTY_METRONOME);
         return 0;
@@ -119,7 +119,7 @@ uint32_t fieldHandler(AppState& app, uint32_t msg, uint32_t arg) {
 }
 
 void drawSwitchElement(AppState& app, uint32_t i) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const MetroSwitch& s = METRO_SWITCHES[i];
     drawSwitch(dc, settingLoad(app.settings.*s.field) != 0, false, s.x, s.y, s.w, s.h);
     selectFont(dc, FONT_ARIAL_14);
@@ -128,7 +128,7 @@ void drawSwitchElement(AppState& app, uint32_t i) {
 }
 
 void drawFieldElement(AppState& app, uint32_t i, bool hovered) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const MetroFieldDef& f = METRO_FIELDS[i];
     uint32_t& word = app.settings.*f.field;
     if (i == MF_DEVICE && app.engine.outPortCount > 0) {
@@ -152,7 +152,7 @@ void drawFieldElement(AppState& app, uint32_t i, bool hovered) {
 }
 
 void drawStatic(AppState& app) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     fillRect(dc, 1, 502, 178, 115, COL_PANEL);
     frameRect(dc, 1, 502, 178, 115, COL_BEVEL_DARK);
     selectFont(dc, FONT_ARIAL_16);
@@ -187,7 +187,7 @@ uint32_t metronomePanel(AppState& app, uint32_t msg, uint32_t arg) {
     }
     case PM_MOVE:
         // The element now under the pointer draws its highlight.
-        if (!(app.ui.hoverHandler == app.ui.prevHoverHandler)) markDirty(app, DIRTY_METRONOME);
+        if (!(app.ui->hoverHandler == app.ui->prevHoverHandler)) markDirty(app, DIRTY_METRONOME);
         return 0;
     case PM_STATIC:
         drawStatic(app);
@@ -207,6 +207,13 @@ uint32_t metronomePanel(AppState& app, uint32_t msg, uint32_t arg) {
 
 }  // namespace
 
-void installMetronomePanel(AppState& app) { app.ui.panels[PANEL_METRONOME] = metronomePanel; }
+void installMetronomePanel(AppState& app) {
+    PanelRecord r;
+    r.proc = metronomePanel;
+    r.paintBits[0] = DIRTY_METRONOME;
+    r.areas[0] = {7, 183, 528, 636};
+    r.areaCount = 1;
+    registerPanel(app, PANEL_METRONOME, r);
+}
 
 }  // namespace qz

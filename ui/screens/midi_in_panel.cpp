@@ -3,14 +3,17 @@
 // bar, the MIDI in monitor and (rec_params_panel.cpp) the record parameters.
 // The input thread reads the filters, so every write goes through
 // `settingStore`.
+#include "ui/screens/midi_in_panel.h"
+
 #include <algorithm>
 #include <cstdio>
 
 #include "engine/engine.h"
 #include "engine/recording.h"
+#include "program/program.h"
 #include "ui/framework/panel.h"
-#include "ui/screens/midi_in_panel.h"
 #include "ui/screens/monitor_lines.h"
+#include "ui/screens/screen_state.h"
 #include "ui/screens/screens.h"
 
 namespace qz {
@@ -38,7 +41,7 @@ constexpr InFieldDef IN_FIELDS[IF_COUNT] = {
 };
 
 void drawInField(AppState& app, uint32_t i, bool hovered) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const InFieldDef& f = IN_FIELDS[i];
     const uint32_t v = settingLoad(app.settings.*f.field);
     drawField(dc, hovered, f.x, f.y, f.w, f.h);
@@ -79,8 +82,8 @@ uint32_t inFieldHandler(AppState& app, uint32_t msg, uint32_t arg) {
         markDirty(app, DIRTY_REC_PARAMS);
         return 0;
     }
-    if (app.ui.hoverHandler.proc != inFieldHandler) return msg;
-    const uint32_t i = app.ui.hoverHandler.a;
+    if (app.ui->hoverHandler.proc != inFieldHandler) return msg;
+    const uint32_t i = app.ui->hoverHandler.a;
     if (i >= IF_COUNT) return msg;
     const InFieldDef& f = IN_FIELDS[i];
     uint32_t& word = app.settings.*f.field;
@@ -107,8 +110,8 @@ uint32_t inFieldHandler(AppState& app, uint32_t msg, uint32_t arg) {
 
 // Device names, and "CLK" where a device's clock runs (it blinks: `phase`).
 void drawDeviceRows(AppState& app, bool namesToo) {
-    DrawContext& dc = app.ui.draw;
-    MonitorPanels& m = app.monitorPanels;
+    DrawContext& dc = app.ui->draw;
+    MonitorPanels& m = screens(app).monitorPanels;
     const bool clockAlive = app.engine.extClockAlive.load(std::memory_order_relaxed) != 0;
     selectFont(dc, FONT_ARIAL_14);
     for (int32_t i = 0; i < MON_DEVICE_ROWS; ++i) {
@@ -118,14 +121,14 @@ void drawDeviceRows(AppState& app, bool namesToo) {
             drawTextN(dc, 16, y, m.inPortNames[i], MON_DEVICE_NAME, COL_PANEL_TEXT);
         }
         fillRect(dc, 156, y, 22, 16, COL_PANEL);
-        if (m.clkPhase && clockAlive && m.clockActivity[i].load(std::memory_order_relaxed) != 0)
+        if (m.clkPhase && clockAlive && app.rec.clockActivity[i].load(std::memory_order_relaxed) != 0)
             drawText(dc, 156, y, "CLK", COL_PANEL_TEXT);
     }
 }
 
 // The eight newest input messages, the newest on the bottom line.
 void drawInMonitor(AppState& app) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     fillRect(dc, 2, 177, 176, 100, COL_MONITOR_BG);
     uint32_t entries[INPUT_MONITOR_SIZE];
     const int count = inputMonitorEntries(app, entries);
@@ -138,7 +141,7 @@ void drawInMonitor(AppState& app) {
 }
 
 void drawStatic(AppState& app) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     // Device panel.
     fillRect(dc, 1, 1, 178, 141, COL_PANEL);
     frameRect(dc, 1, 1, 178, 141, COL_BEVEL_DARK);
@@ -189,8 +192,8 @@ uint32_t midiInPanel(AppState& app, uint32_t msg, uint32_t arg) {
         return 1;
     case PM_MOVE:
         // The element now under the pointer draws its highlight.
-        if (!(app.ui.hoverHandler == app.ui.prevHoverHandler))
-            markDirty(app, app.ui.hoverHandler.proc == inFieldHandler ? DIRTY_REC_PARAMS : DIRTY_MIDI_IN);
+        if (!(app.ui->hoverHandler == app.ui->prevHoverHandler))
+            markDirty(app, app.ui->hoverHandler.proc == inFieldHandler ? DIRTY_REC_PARAMS : DIRTY_MIDI_IN);
         return 0;
     case PM_STATIC:
         drawStatic(app);
@@ -198,7 +201,7 @@ uint32_t midiInPanel(AppState& app, uint32_t msg, uint32_t arg) {
     case PM_PAINT:
         if (arg == DIRTY_IN_MONITOR) {
             // Every redraw of the monitor flips the blinking "CLK".
-            app.monitorPanels.clkPhase = !app.monitorPanels.clkPhase;
+            screens(app).monitorPanels.clkPhase = !screens(app).monitorPanels.clkPhase;
             drawDeviceRows(app, false);
             drawInMonitor(app);
         } else if (arg == DIRTY_REC_PARAMS) {
@@ -234,9 +237,10 @@ bool countDown(std::atomic<T>& counter) {
 // The UI frame's work for this panel: clock lamps going out and blinking,
 // the refused channel's moment, and the ALL TRACKS recording look.
 void midiInFrameWork(AppState& app) {
-    MonitorPanels& m = app.monitorPanels;
+    MonitorPanels& m = screens(app).monitorPanels;
     bool running = false;
-    for (auto& counter : m.clockActivity) {
+    for (int i = 0; i < MON_DEVICE_ROWS; ++i) {
+        std::atomic<uint8_t>& counter = app.rec.clockActivity[i];
         if (countDown(counter)) markDirty(app, DIRTY_IN_MONITOR);
         running = running || counter.load(std::memory_order_relaxed) != 0;
     }
@@ -255,12 +259,20 @@ void midiInFrameWork(AppState& app) {
 }  // namespace
 
 void installMidiInPanel(AppState& app) {
-    app.ui.panels[PANEL_MIDI_IN] = midiInPanel;
-    app.ui.hooks.midiInFrameWork = midiInFrameWork;
+    PanelRecord r;
+    r.proc = midiInPanel;
+    r.paintBits[0] = DIRTY_IN_MONITOR;
+    r.paintBits[1] = DIRTY_REC_PARAMS;
+    r.paintBits[2] = DIRTY_MIDI_IN;
+    r.frameWork = midiInFrameWork;
+    r.areas[0] = {2, 176, 2, 489};
+    r.areas[1] = {577, 775, 6, 19};
+    r.areaCount = 2;
+    registerPanel(app, PANEL_MIDI_IN, r);
 }
 
 void setInputDeviceNames(AppState& app, const char* const* names, int count) {
-    MonitorPanels& m = app.monitorPanels;
+    MonitorPanels& m = screens(app).monitorPanels;
     for (int i = 0; i < MON_DEVICE_ROWS; ++i) {
         std::fill(std::begin(m.inPortNames[i]), std::end(m.inPortNames[i]), '\0');
         if (i >= count || !names[i]) continue;

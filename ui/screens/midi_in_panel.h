@@ -1,7 +1,8 @@
 // Parts of the MIDI-in panel (panel 10) that live in sources of their own.
 #pragma once
 
-#include "song/app_state.h"
+#include "program/app_state.h"
+#include "ui/framework/draw.h"
 
 namespace qz {
 

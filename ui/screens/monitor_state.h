@@ -10,16 +10,11 @@ namespace qz {
 
 constexpr int MON_DEVICE_ROWS = 5;
 constexpr int MON_DEVICE_NAME = 40;
-// UI frames a device's "CLK" stays after its last clock message.
-constexpr uint8_t MON_CLOCK_FRAMES = 10;
 
 struct MonitorPanels {
     // Names of the opened input devices shown in the device rows (window
     // thread, set once when the ports are opened).
     char inPortNames[MON_DEVICE_ROWS][MON_DEVICE_NAME + 1] = {};
-    // Clock activity per input device: the input thread sets 10 on every
-    // clock message from the device, the UI frame counts it down.
-    std::atomic<uint8_t> clockActivity[MON_DEVICE_ROWS] = {};
 
     // ---- Window thread only --------------------------------------------------
     // Blink phase of "CLK": every redraw of the in monitor flips it.

@@ -4,9 +4,11 @@
 #include <cstdio>
 
 #include "engine/engine.h"
+#include "program/program.h"
 #include "ui/framework/panel.h"
 #include "ui/screens/midi_in_panel.h"
 #include "ui/screens/monitor_lines.h"
+#include "ui/screens/screen_state.h"
 #include "ui/screens/screens.h"
 
 namespace qz {
@@ -22,7 +24,7 @@ enum OutElement : uint32_t { OE_CHANNEL, OE_CLOCK, OE_CLEAR };
 bool clockOutOn(const AppState& app) { return settingLoad(app.settings.clockOutPort) != 0; }
 
 void drawChannelField(AppState& app, bool hovered) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const int32_t ch = app.engine.outMonitorChannel.load(std::memory_order_relaxed);
     drawField(dc, hovered, 1588, 23, 28, 15);
     selectFont(dc, FONT_ARIAL_14);
@@ -35,7 +37,7 @@ void drawChannelField(AppState& app, bool hovered) {
 }
 
 void drawClockField(AppState& app, bool hovered) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     fillRect(dc, 1618, 21, 78, 18, COL_MONITOR_BAND);
     if (!clockOutOn(app)) return;
     selectFont(dc, FONT_GUI);
@@ -46,16 +48,17 @@ void drawClockField(AppState& app, bool hovered) {
 }
 
 void drawClearButton(AppState& app) {
-    DrawContext& dc = app.ui.draw;
-    bevelButton(dc, app.monitorPanels.clearHeld, 1520, 585, 178, 35, COL_BUTTON_OFF, COL_BEVEL_LIGHT, COL_BEVEL_DARK);
+    DrawContext& dc = app.ui->draw;
+    bevelButton(dc, screens(app).monitorPanels.clearHeld, 1520, 585, 178, 35, COL_BUTTON_OFF, COL_BEVEL_LIGHT,
+                COL_BEVEL_DARK);
     selectFont(dc, FONT_ARIAL_18);
     drawText(dc, 1590, 593, "CLEAR", COL_PANEL_TEXT);
 }
 
 // The 43 newest entries logged since the last CLEAR, oldest at the top.
 void drawList(AppState& app) {
-    DrawContext& dc = app.ui.draw;
-    MonitorPanels& m = app.monitorPanels;
+    DrawContext& dc = app.ui->draw;
+    MonitorPanels& m = screens(app).monitorPanels;
     const EngineState& e = app.engine;
     fillRect(dc, 1521, 61, 176, 519, COL_MONITOR_BG);
     const uint32_t w = e.monitorWrite.load(std::memory_order_acquire);
@@ -73,13 +76,13 @@ void drawList(AppState& app) {
 }
 
 uint32_t outElementHandler(AppState& app, uint32_t msg, uint32_t arg) {
-    MonitorPanels& m = app.monitorPanels;
+    MonitorPanels& m = screens(app).monitorPanels;
     if (msg == PM_LEAVE) {
         markDirty(app, DIRTY_OUT_MONITOR);
         return 0;
     }
-    if (app.ui.hoverHandler.proc != outElementHandler) return msg;
-    const uint32_t which = app.ui.hoverHandler.a;
+    if (app.ui->hoverHandler.proc != outElementHandler) return msg;
+    const uint32_t which = app.ui->hoverHandler.a;
     switch (msg) {
     case PM_HILITE:
         if (which == OE_CHANNEL) drawChannelField(app, true);
@@ -121,7 +124,7 @@ uint32_t outElementHandler(AppState& app, uint32_t msg, uint32_t arg) {
 }
 
 void drawStatic(AppState& app) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     fillRect(dc, 1520, 1, 178, 580, COL_PANEL);
     frameRect(dc, 1520, 1, 178, 580, COL_BEVEL_DARK);
     fillRect(dc, 1521, 3, 176, 57, COL_MONITOR_BAND);
@@ -150,7 +153,7 @@ uint32_t outMonitorPanel(AppState& app, uint32_t msg, uint32_t arg) {
         return 0;
     case PM_MOVE:
         // The element now under the pointer draws its highlight.
-        if (!(app.ui.hoverHandler == app.ui.prevHoverHandler)) markDirty(app, DIRTY_OUT_MONITOR);
+        if (!(app.ui->hoverHandler == app.ui->prevHoverHandler)) markDirty(app, DIRTY_OUT_MONITOR);
         return 0;
     case PM_STATIC:
         drawStatic(app);
@@ -176,6 +179,14 @@ uint32_t outMonitorPanel(AppState& app, uint32_t msg, uint32_t arg) {
 
 }  // namespace
 
-void installOutMonitorPanel(AppState& app) { app.ui.panels[PANEL_OUT_MONITOR] = outMonitorPanel; }
+void installOutMonitorPanel(AppState& app) {
+    PanelRecord r;
+    r.proc = outMonitorPanel;
+    r.paintBits[0] = DIRTY_OUT_MONITOR;
+    r.paintBits[1] = DIRTY_OUT_MONITOR_LIST;
+    r.areas[0] = {1521, 1697, 3, 616};
+    r.areaCount = 1;
+    registerPanel(app, PANEL_OUT_MONITOR, r);
+}
 
 }  // namespace qz

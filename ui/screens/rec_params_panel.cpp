@@ -35,23 +35,23 @@ bool shiftOffered(const AppState& app) { return !allTracksRecording(app) && tcRo
 // A press in a list chooses the row under the pointer.
 uint32_t listHandler(AppState& app, uint32_t msg, uint32_t) {
     if (msg != PM_LDOWN) return msg;
-    const int32_t y = app.ui.mouseY;
-    switch (app.ui.hoverHandler.a) {
-    case LIST_VELOCITY:
-        settingStore(app.settings.recVelocity, uint32_t(std::clamp((y - 308) / 16, 0, VELOCITY_ROWS - 1)));
-        markDirty(app, DIRTY_MIDI_IN);
-        break;
-    case LIST_TC:
-        settingStore(app.settings.tcIndex, uint32_t(std::clamp((y - 306) / 16, 0, TC_ROW_COUNT - 1)));
-        // The grid's step follows the T.Correct row.
-        markDirty(app, DIRTY_MIDI_IN | DIRTY_GRID);
-        break;
-    case LIST_DURATION:
-        settingStore(app.settings.recDuration, uint32_t(std::clamp((y - 308) / 16, 0, DURATION_ROWS - 1)));
-        markDirty(app, DIRTY_MIDI_IN);
-        break;
-    default:
-        return msg;
+    const int32_t y = app.ui->mouseY;
+    switch (app.ui->hoverHandler.a) {
+        case LIST_VELOCITY:
+            settingStore(app.settings.recVelocity, uint32_t(std::clamp((y - 308) / 16, 0, VELOCITY_ROWS - 1)));
+            markDirty(app, DIRTY_MIDI_IN);
+            break;
+        case LIST_TC:
+            settingStore(app.settings.tcIndex, uint32_t(std::clamp((y - 306) / 16, 0, TC_ROW_COUNT - 1)));
+            // The grid's step follows the T.Correct row.
+            markDirty(app, DIRTY_MIDI_IN | DIRTY_GRID);
+            break;
+        case LIST_DURATION:
+            settingStore(app.settings.recDuration, uint32_t(std::clamp((y - 308) / 16, 0, DURATION_ROWS - 1)));
+            markDirty(app, DIRTY_MIDI_IN);
+            break;
+        default:
+            return msg;
     }
     return 0;
 }
@@ -66,8 +66,8 @@ uint32_t tcFieldHandler(AppState& app, uint32_t msg, uint32_t arg) {
         markDirty(app, DIRTY_MIDI_IN);
         return 0;
     }
-    if (app.ui.hoverHandler.proc != tcFieldHandler) return msg;
-    const bool swing = app.ui.hoverHandler.a == 0;
+    if (app.ui->hoverHandler.proc != tcFieldHandler) return msg;
+    const bool swing = app.ui->hoverHandler.a == 0;
     if (msg == PM_HILITE) {
         if (swing)
             drawSwing(app, true);
@@ -95,7 +95,7 @@ void drawValueField(DrawContext& dc, int32_t x, int32_t y, int32_t w, int32_t h,
 }
 
 void drawSwing(AppState& app, bool hovered) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const int32_t v = int32_t(settingLoad(app.settings.swing));
     drawValueField(dc, 72, 433, 30, 18, hovered, v != 0);
     selectFont(dc, FONT_ARIAL_16);
@@ -103,7 +103,7 @@ void drawSwing(AppState& app, bool hovered) {
 }
 
 void drawShift(AppState& app, bool hovered) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const int32_t v = loadShift(app, tcRow(app));
     drawValueField(dc, 67, 469, 40, 18, hovered, v != 0);
     selectFont(dc, FONT_ARIAL_16);
@@ -141,7 +141,7 @@ void probeRecordParams(AppState& app) {
 }
 
 void drawRecordParamsStatic(AppState& app) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const struct {
         int32_t x, w, titleX;
         const char* title;
@@ -155,7 +155,7 @@ void drawRecordParamsStatic(AppState& app) {
 }
 
 void drawRecordParams(AppState& app) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const bool allRec = allTracksRecording(app);
     drawList(dc, 2, 51, 6, 303, VELOCITY_LABELS, VELOCITY_ROWS, int32_t(settingLoad(app.settings.recVelocity)), -1);
     // The T.Correct rows stop where Swing% begins; the list is drawn first so

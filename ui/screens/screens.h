@@ -1,22 +1,34 @@
 // The panels and overlays of the screen. Each lives in a source of its own
-// and registers its handler in the panel table through `installScreens`.
+// and registers itself (its panel record, painters) through `installScreens`.
 #pragma once
 
-#include "song/app_state.h"
+#include "program/app_state.h"
 
 namespace qz {
 
-// Put every panel's handler into `app.ui.panels`.
+// Build the program's state as the window does at its creation, through the
+// same steps for the window program, `qzseq-cli render` and the tests: the
+// screen's part (canvas of `canvasWidth` x `canvasHeight`, unless already
+// attached), the work buffer and defaults, with `readSettingsFile` the
+// settings file over them, sequence 1 and track 1, every screen, and the
+// framework's hooks. The caller has set `app.loader.programFolder` and
+// installs its platform table and text renderer. Returns 0, or 3 when memory
+// cannot be had.
+int initProgramState(AppState& app, bool readSettingsFile, int32_t canvasWidth = 1735, int32_t canvasHeight = 700);
+// The first picture: the canvas filled with colour 2 and a full repaint.
+void firstPaint(AppState& app);
+
+// Make the screens' own state and register every panel and painter.
 void installScreens(AppState& app);
 
-// One installer per screen source; each sets its panel's entry (and any
-// frame hooks it needs).
+// One installer per screen source.
 void installTransportPanel(AppState& app);
 void installSequencePanels(AppState& app);
 void installChangeBarsPanel(AppState& app);
 void installMetronomePanel(AppState& app);
 void installMidiInPanel(AppState& app);
 void installOutMonitorPanel(AppState& app);
+void installIndicators(AppState& app);
 
 // The names of the opened input devices for the MIDI-in panel's rows (at most
 // five shown, each cut at 40 characters).

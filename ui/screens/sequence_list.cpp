@@ -4,9 +4,11 @@
 #include <algorithm>
 
 #include "engine/engine.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/panel.h"
+#include "ui/screens/screen_state.h"
 #include "ui/screens/sequence_panels.h"
 
 namespace qz {
@@ -23,7 +25,7 @@ bool isPlaying(const AppState& app) { return app.engine.playing.load(std::memory
 
 // Scroll so that the current slot is in view, once per change of slot.
 void followCurrentSlot(AppState& app) {
-    SequencePanelState& p = app.seqPanel;
+    SequencePanelState& p = screens(app).seqPanel;
     if (p.listSlotShown == app.currentSlot) return;
     p.listSlotShown = app.currentSlot;
     const int32_t index = app.currentSlot - 1;
@@ -35,19 +37,19 @@ void followCurrentSlot(AppState& app) {
 
 // Row under the pointer, 0..19.
 int32_t rowUnderPointer(const AppState& app) {
-    return std::clamp((app.ui.mouseY - FIRST_ROW_Y) / ROW_PITCH, 0, LIST_ROWS - 1);
+    return std::clamp((app.ui->mouseY - FIRST_ROW_Y) / ROW_PITCH, 0, LIST_ROWS - 1);
 }
 
 // Slot of a list row, or 0 when the row shows no sequence.
 int slotOfRow(const AppState& app, int32_t row) {
-    const int slot = app.seqPanel.listTop + row + 1;
+    const int slot = screens(app).seqPanel.listTop + row + 1;
     return slot <= app.lastSlot && app.slots[slot] ? slot : 0;
 }
 
 // Move the cursor by `steps` rows, scrolling at either end; the slot under
 // it becomes current. The cursor stays on the listed sequences.
 void moveCursor(AppState& app, int32_t steps) {
-    SequencePanelState& p = app.seqPanel;
+    SequencePanelState& p = screens(app).seqPanel;
     const int32_t last = std::max(app.lastSlot, 1);
     int32_t index = std::clamp(p.listTop + p.listCursor + steps, 0, last - 1);
     int32_t cursor = p.listCursor + steps;
@@ -71,9 +73,9 @@ uint32_t listRows(AppState& app, uint32_t msg, uint32_t arg) {
             if (slot == 0) return 0;
             const bool wasPlaying = isPlaying(app);
             if (wasPlaying) stopTransport(app);
-            app.seqPanel.listCursor = row;
+            screens(app).seqPanel.listCursor = row;
             selectSequence(app, slot);
-            app.seqPanel.listSlotShown = app.currentSlot;
+            screens(app).seqPanel.listSlotShown = app.currentSlot;
             // A left click keeps the music going in the new sequence.
             if (msg == PM_LDOWN && wasPlaying) startFromTop(app);
             markDirty(app, DIRTY_ALL);
@@ -84,7 +86,7 @@ uint32_t listRows(AppState& app, uint32_t msg, uint32_t arg) {
             return 0;
         case PM_WHEEL: {
             // Left of the slot numbers the wheel moves ten rows a step.
-            const int32_t steps = static_cast<int32_t>(arg) * (app.ui.mouseX < 563 ? 10 : 1);
+            const int32_t steps = static_cast<int32_t>(arg) * (app.ui->mouseX < 563 ? 10 : 1);
             moveCursor(app, steps);
             return 0;
         }
@@ -97,10 +99,10 @@ uint32_t listRows(AppState& app, uint32_t msg, uint32_t arg) {
 
 void drawList(AppState& app) {
     followCurrentSlot(app);
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     frameRect(dc, 532, 52, 240, 307, COL_BLACK);
     fillRect(dc, 533, 53, 238, 305, COL_WHITE);
-    const SequencePanelState& p = app.seqPanel;
+    const SequencePanelState& p = screens(app).seqPanel;
     for (int32_t r = 0; r < LIST_ROWS; ++r) {
         const int slot = p.listTop + r + 1;
         if (slot > app.lastSlot) break;
@@ -141,7 +143,7 @@ uint32_t sequenceListPanel(AppState& app, uint32_t msg, uint32_t arg) {
         case PM_MOVE:
         case PM_TIMER: return msg;
         default: {
-            const HoverHandler h = app.ui.hoverHandler;
+            const HoverHandler h = app.ui->hoverHandler;
             if (!h.proc) return msg;
             return h.proc(app, msg, arg);
         }

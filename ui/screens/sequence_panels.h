@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "song/app_state.h"
+#include "program/app_state.h"
 
 namespace qz {
 

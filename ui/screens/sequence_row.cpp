@@ -5,10 +5,13 @@
 #include <cstdio>
 
 #include "engine/engine.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/panel.h"
 #include "ui/framework/repaint.h"
+#include "ui/screens/menus.h"
+#include "ui/screens/screen_state.h"
 #include "ui/screens/screens.h"
 #include "ui/screens/sequence_panels.h"
 
@@ -39,7 +42,9 @@ bool followingMidiClock(const AppState& app) {
 
 // An overlay opened by a click covers the element still registered under
 // the pointer until the pointer moves: no highlight then.
-bool underOverlay(const AppState& app) { return app.ui.overlayMode != OVERLAY_NONE; }
+bool underOverlay(const AppState& app) {
+    return app.ui->overlayMode != OVERLAY_NONE;
+}
 
 // ---- Tempo ------------------------------------------------------------------------
 
@@ -60,15 +65,15 @@ void applyTempo(AppState& app, int32_t x10) {
 }
 
 void drawTempoField(AppState& app, bool hovered) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     drawField(dc, hovered, TEMPO_X, TEMPO_Y, TEMPO_W, TEMPO_H);
     if (followingMidiClock(app)) {
         selectFont(dc, FONT_ARIAL_22_8);
         drawText(dc, TEMPO_X + 7, TEMPO_Y + 1, "MIDI", COL_BLACK);
         return;
     }
-    const bool typing = hovered && app.ui.numEntryActive;
-    drawTempoMedium(dc, TEMPO_X + 6, TEMPO_Y + 1, typing ? app.ui.numEntryValue : sequenceTempoX10(app.seq),
+    const bool typing = hovered && app.ui->numEntryActive;
+    drawTempoMedium(dc, TEMPO_X + 6, TEMPO_Y + 1, typing ? app.ui->numEntryValue : sequenceTempoX10(app.seq),
                     COL_BLACK);
 }
 
@@ -76,7 +81,7 @@ uint32_t tempoField(AppState& app, uint32_t msg, uint32_t arg) {
     switch (msg) {
         case PM_WHEEL: {
             // The pointer's place in the box chooses tens, units or tenths.
-            const int32_t dx = app.ui.mouseX - TEMPO_X;
+            const int32_t dx = app.ui->mouseX - TEMPO_X;
             const int32_t step = dx < 19 ? 100 : dx < 34 ? 10 : 1;
             int32_t v = sequenceTempoX10(app.seq);
             stepValue(v, TEMPO_X10_MIN, TEMPO_X10_MAX, static_cast<int32_t>(arg) * step);
@@ -91,8 +96,8 @@ uint32_t tempoField(AppState& app, uint32_t msg, uint32_t arg) {
         case PM_HILITE: return underOverlay(app) ? 0 : (drawTempoField(app, true), 0);
         case PM_LEAVE:
             // Typed digits belong to the field they were typed on.
-            app.ui.numEntryActive = 0;
-            app.ui.numEntryValue = 0;
+            app.ui->numEntryActive = 0;
+            app.ui->numEntryValue = 0;
             markDirty(app, DIRTY_SEQ_ROW);
             return 0;
         default: return msg;
@@ -102,7 +107,7 @@ uint32_t tempoField(AppState& app, uint32_t msg, uint32_t arg) {
 // The tempo the clock runs at now, marked when a tempo event or a tap made
 // it differ from the sequence's.
 void drawCurrentTempo(AppState& app) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const int32_t us = app.engine.usPerQuarter.load(std::memory_order_relaxed);
     const int32_t x10 = us > 0 ? 600000000 / us : TEMPO_X10_DEFAULT;
     const bool differs = us > 0 && app.seq && us != sequenceTempo(app);
@@ -116,7 +121,7 @@ void drawCurrentTempo(AppState& app) {
 // ---- Sequence field ----------------------------------------------------------------
 
 void drawSequenceField(AppState& app, bool hovered) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const Sequence* s = app.seq;
     drawField(dc, hovered, SEQ_X, SEQ_Y, SEQ_W, SEQ_H);
     selectFont(dc, FONT_ARIAL_22_8);
@@ -175,7 +180,7 @@ uint32_t sequenceField(AppState& app, uint32_t msg, uint32_t arg) {
 // ---- Bars, Loop, MIDI Out Clock --------------------------------------------------------
 
 void drawBarsField(AppState& app, bool hovered) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     drawField(dc, hovered, BARS_X, BARS_Y, BARS_W, BARS_H);
     selectFont(dc, FONT_ARIAL_22_8);
     drawNumber3(dc, BARS_X + 5, BARS_Y + 1, static_cast<int32_t>(app.seq->bars), COL_BLACK);
@@ -184,14 +189,14 @@ void drawBarsField(AppState& app, bool hovered) {
 // Stop, turn the bar loop off and open the Change Bars popup on the
 // sequence's bar count (or close it when it is open).
 void openChangeBars(AppState& app) {
-    if (app.ui.overlayMode == OVERLAY_CHANGE_BARS) {
+    if (app.ui->overlayMode == OVERLAY_CHANGE_BARS) {
         setOverlay(app, OVERLAY_NONE);
         return;
     }
     if (isPlaying(app) || recordMode(app) != 0) stopTransport(app);
     app.engine.loopOn.store(false, std::memory_order_relaxed);
-    app.newBars = static_cast<int32_t>(app.seq->bars);
-    SequencePanelState& p = app.seqPanel;
+    screens(app).seqPanel.newBars = static_cast<int32_t>(app.seq->bars);
+    SequencePanelState& p = screens(app).seqPanel;
     p.barsTyping = false;
     p.barsEnterHeld = false;
     p.barsCancelHeld = false;
@@ -210,7 +215,7 @@ uint32_t barsField(AppState& app, uint32_t msg, uint32_t) {
 }
 
 void drawLoopField(AppState& app, bool hovered) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     drawField(dc, hovered, LOOP_X, LOOP_Y, LOOP_W, LOOP_H);
     selectFont(dc, FONT_ARIAL_18);
     if (settingLoad(app.settings.seqLoop))
@@ -241,7 +246,7 @@ uint32_t usableClockPort(const AppState& app, int32_t v) {
 }
 
 void drawClockField(AppState& app, bool hovered) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     drawField(dc, hovered, CLOCK_X, CLOCK_Y, CLOCK_W, CLOCK_H);
     const uint32_t v = usableClockPort(app, static_cast<int32_t>(settingLoad(app.settings.clockOutPort)));
     char text[16];
@@ -269,7 +274,7 @@ uint32_t clockField(AppState& app, uint32_t msg, uint32_t arg) {
 // ---- The row --------------------------------------------------------------------------
 
 void drawRowStatic(AppState& app) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     fillRect(dc, 326, 25, 858, 32, ROW_BACKGROUND);
     selectFont(dc, FONT_ARIAL_18);
     drawText(dc, 459, 29, "Seq.", COL_BLACK);
@@ -285,7 +290,7 @@ void drawRow(AppState& app) {
     drawListButton(app);
     drawBarsField(app, false);
     // The label and the switch go while ALL TRACKS records.
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     fillRect(dc, 914, 26, 84, 30, ROW_BACKGROUND);
     if (loopShown(app)) {
         selectFont(dc, FONT_ARIAL_18);
@@ -300,8 +305,8 @@ void drawRow(AppState& app) {
 // ---- List button ---------------------------------------------------------------------------
 
 void drawListButton(AppState& app) {
-    DrawContext& dc = app.ui.draw;
-    const bool pressed = app.seqPanel.listButtonHeld && app.ui.leftHeld;
+    DrawContext& dc = app.ui->draw;
+    const bool pressed = screens(app).seqPanel.listButtonHeld && app.ui->leftHeld;
     bevelButtonThin(dc, pressed, LIST_X, LIST_Y, LIST_W, LIST_H, COL_BUTTON_OFF, COL_BEVEL_LIGHT, COL_BEVEL_DARK);
     drawGlyph(dc, 801, 38, GLYPH_DOWN, COL_BLACK);
 }
@@ -310,11 +315,11 @@ uint32_t listButton(AppState& app, uint32_t msg, uint32_t) {
     switch (msg) {
         case PM_LDOWN:
             if (recordMode(app) != 0) stopTransport(app);
-            app.seqPanel.listButtonHeld = true;
+            screens(app).seqPanel.listButtonHeld = true;
             setOverlay(app, OVERLAY_SEQ_LIST);
             return 0;
         case PM_LUP:
-            app.seqPanel.listButtonHeld = false;
+            screens(app).seqPanel.listButtonHeld = false;
             markDirty(app, DIRTY_SEQ_ROW);
             return 0;
         default: return msg;
@@ -324,7 +329,7 @@ uint32_t listButton(AppState& app, uint32_t msg, uint32_t) {
 // ---- Sequence menu and renaming ------------------------------------------------------------
 
 uint32_t sequenceRenameText(AppState& app, uint32_t msg, bool fromList) {
-    char* text = app.ui.textBuffer;
+    char* text = app.ui->textBuffer;
     switch (msg) {
         case PM_TEXT_GET: copyName(text, app.seq->name); return 0;
         case PM_TEXT_SET: {
@@ -334,7 +339,7 @@ uint32_t sequenceRenameText(AppState& app, uint32_t msg, bool fromList) {
                 // Names tell sequences apart (loading replaces by name), so
                 // a second one is refused; the banner stays for a second.
                 showNameExists(app, 535, fromList ? 550 : 230, text);
-                const UiPlatform& p = app.ui.platform;
+                const UiPlatform& p = app.ui->platform;
                 if (p.waitMs) p.waitMs(p.user, 1000);
                 markDirty(app, DIRTY_ALL);
                 return 1;
@@ -353,9 +358,11 @@ uint32_t sequenceMenu(AppState& app, bool fromList) {
     if (isPlaying(app)) stopTransport(app);
     const int slot = app.currentSlot;
     const bool real = app.slots[slot] != nullptr;
-    const uint32_t id = popupMenu(app, real ? "SEQMENU" : "SEQDEFAULTMENU");
+    const uint32_t id = popupMenu(app, real ? SEQ_MENU : SEQ_DEFAULT_MENU);
     switch (id) {
-        case MENU_RENAME: textDialog(app, fromList ? "SEQLISTRENAME" : real ? "SEQRENAME" : "SEQRENAME2"); break;
+        case MENU_RENAME:
+            textDialog(app, fromList ? SEQ_LIST_RENAME_DIALOG : real ? SEQ_RENAME_DIALOG : SEQ_DEFAULT_NAME_DIALOG);
+            break;
         case MENU_COPY: {
             if (!real) break;
             const int rc = copySequence(app, slot);
@@ -411,11 +418,11 @@ uint32_t sequenceRowPanel(AppState& app, uint32_t msg, uint32_t arg) {
             return 0;
         case PM_MOVE:
             // The element now under the pointer draws its highlight.
-            if (!(app.ui.hoverHandler == app.ui.prevHoverHandler)) markDirty(app, DIRTY_SEQ_ROW);
+            if (!(app.ui->hoverHandler == app.ui->prevHoverHandler)) markDirty(app, DIRTY_SEQ_ROW);
             return 0;
         case PM_TIMER: return msg;
         default: {
-            const HoverHandler h = app.ui.hoverHandler;
+            const HoverHandler h = app.ui->hoverHandler;
             if (!h.proc) return msg;
             const uint32_t answer = h.proc(app, msg, arg);
             if (answer == 0) markDirty(app, DIRTY_SEQ_ROW);
@@ -425,9 +432,26 @@ uint32_t sequenceRowPanel(AppState& app, uint32_t msg, uint32_t arg) {
 }
 
 void installSequencePanels(AppState& app) {
-    app.ui.panels[PANEL_SEQUENCE] = sequenceRowPanel;
-    app.ui.panels[PANEL_TRACK] = trackRowPanel;
-    app.ui.panels[PANEL_SEQ_LIST] = sequenceListPanel;
+    PanelRecord seq;
+    seq.proc = sequenceRowPanel;
+    seq.paintBits[0] = DIRTY_SEQ_ROW;
+    seq.paintBits[1] = DIRTY_TEMPO;
+    seq.areas[0] = {327, 1183, 26, 56};
+    seq.areaCount = 1;
+    registerPanel(app, PANEL_SEQUENCE, seq);
+    PanelRecord track;
+    track.proc = trackRowPanel;
+    track.paintBits[0] = DIRTY_TRACK_ROW;
+    track.paintBits[1] = DIRTY_PADS;
+    track.areas[0] = {327, 1180, 58, 94};
+    track.areaCount = 1;
+    registerPanel(app, PANEL_TRACK, track);
+    // The list's open button is its own hit test on the sequence row.
+    PanelRecord list;
+    list.proc = sequenceListPanel;
+    list.areas[0] = {534, 770, 54, 357};
+    list.areaCount = 1;
+    registerPanel(app, PANEL_SEQ_LIST, list);
 }
 
 }  // namespace qz

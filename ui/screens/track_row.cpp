@@ -3,10 +3,13 @@
 #include <algorithm>
 
 #include "engine/engine.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/panel.h"
+#include "ui/screens/screen_state.h"
 #include "ui/screens/sequence_panels.h"
+#include "ui/screens/track_menus.h"
 
 namespace qz {
 
@@ -35,7 +38,7 @@ void setAllTracks(AppState& app, bool on) {
 // Track under the pointer: the button pitch decides, the last button takes
 // the rest.
 int trackUnderPointer(const AppState& app) {
-    return std::clamp((app.ui.mouseX - BUTTONS_X) / BUTTON_PITCH + 1, 1, USER_TRACKS);
+    return std::clamp((app.ui->mouseX - BUTTONS_X) / BUTTON_PITCH + 1, 1, USER_TRACKS);
 }
 
 // Make a track current the way a press on its button does.
@@ -66,7 +69,7 @@ uint32_t trackButtons(AppState& app, uint32_t msg, uint32_t arg) {
 // While REC or OVER DUB runs, or in track mute mode, the switch holds.
 bool allTracksLocked(const AppState& app) {
     const int32_t mode = app.engine.recordMode.load(std::memory_order_relaxed);
-    return (isPlaying(app) && (mode == 1 || mode == 2)) || app.ui.trackMuteMode;
+    return (isPlaying(app) && (mode == 1 || mode == 2)) || app.ui->trackMuteMode;
 }
 
 uint32_t allTracksSwitch(AppState& app, uint32_t msg, uint32_t) {
@@ -77,7 +80,7 @@ uint32_t allTracksSwitch(AppState& app, uint32_t msg, uint32_t) {
             // one track.
             const int32_t mode = app.engine.recordMode.exchange(0, std::memory_order_relaxed);
             if (mode == 3) closeOpenNotes(app);
-            app.ui.stepEditView = false;
+            app.ui->stepEditView = false;
             setAllTracks(app, !app.allTracks);
             return 0;
         }
@@ -90,7 +93,7 @@ uint32_t allTracksSwitch(AppState& app, uint32_t msg, uint32_t) {
 }
 
 void drawHeader(AppState& app) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     fillRect(dc, 180, 57, 145, 36, HEADER_COLOUR);
     selectFont(dc, FONT_ARIAL_16);
     if (!app.allTracks) {
@@ -109,7 +112,7 @@ void drawHeader(AppState& app) {
 }
 
 void drawTrackButtons(AppState& app) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const Sequence* s = app.seq;
     for (int n = 1; n <= USER_TRACKS; ++n) {
         const int32_t x = BUTTONS_X + BUTTON_PITCH * (n - 1);
@@ -129,7 +132,7 @@ void drawTrackButtons(AppState& app) {
 }
 
 void drawAllTracksSwitch(AppState& app) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const bool on = app.allTracks;
     bevelButton(dc, false, ALL_X, ALL_Y, ALL_W, ALL_H, on ? COL_BUTTON_ON : HEADER_COLOUR, COL_BEVEL_LIGHT,
                 COL_BEVEL_DARK);
@@ -158,7 +161,7 @@ uint32_t trackRowPanel(AppState& app, uint32_t msg, uint32_t arg) {
         case PM_MOVE:
         case PM_TIMER: return msg;
         default: {
-            const HoverHandler h = app.ui.hoverHandler;
+            const HoverHandler h = app.ui->hoverHandler;
             if (!h.proc) return msg;
             const uint32_t answer = h.proc(app, msg, arg);
             if (answer == 0 && msg != PM_CURSOR) markDirty(app, DIRTY_TRACK_ROW);

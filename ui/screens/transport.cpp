@@ -104,7 +104,7 @@ bool refused(const AppState& app, uint32_t id) {
 
 // Does the button show its lit colour?
 bool lit(const AppState& app, uint32_t id) {
-    const UiState& ui = app.ui;
+    const UiState& ui = *app.ui;
     switch (id) {
         case TRANSPORT_WAIT_FOR_KEY: return app.engine.waitForKey.load(std::memory_order_relaxed);
         case TRANSPORT_SOLO: return app.engine.soloMode.load(std::memory_order_relaxed) != 0;
@@ -133,7 +133,7 @@ int32_t visibleBars(const AppState& app) {
 // Move the event views one bar to the right, as far as the sequence allows.
 void scrollViewOneBar(AppState& app) {
     const int32_t last = std::max(0, int32_t(app.seq->bars) - visibleBars(app));
-    app.ui.firstBar = std::min(app.ui.firstBar + 1, last);
+    app.firstBar = std::min(app.firstBar + 1, last);
 }
 
 // ---- Presses ---------------------------------------------------------------------
@@ -148,7 +148,7 @@ void recordModesOff(AppState& app) {
 
 // A tap 301..999 ms after the previous one sets the tempo to that beat.
 void tapTempo(AppState& app) {
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     const uint32_t now = app.engine.msClock.load(std::memory_order_relaxed);
     if (ui.tapArmed) {
         const uint32_t d = now - ui.lastTap;
@@ -212,7 +212,7 @@ void barForward(AppState& app) {
     const int32_t bars = int32_t(app.seq->bars);
     if (loopOn(app)) {
         if (e.loopStartBar + e.loopBars < bars) {
-            if (e.loopStartBar + e.loopBars >= app.ui.firstBar + visibleBars(app)) scrollViewOneBar(app);
+            if (e.loopStartBar + e.loopBars >= app.firstBar + visibleBars(app)) scrollViewOneBar(app);
             ++e.loopStartBar;
             locateBar(app, e.loopStartBar);
             computeLoopPoints(app);
@@ -221,7 +221,7 @@ void barForward(AppState& app) {
     }
     const int32_t next = e.bar + 1;
     locateBar(app, next);
-    if (next == app.ui.firstBar + visibleBars(app)) scrollViewOneBar(app);
+    if (next == app.firstBar + visibleBars(app)) scrollViewOneBar(app);
 }
 
 void zoomIn(AppState& app) {
@@ -239,10 +239,16 @@ void zoomOut(AppState& app) {
     }
 }
 
+// Track mute mode on or off; the input thread routes the pads by it.
+void setTrackMuteMode(AppState& app, bool on) {
+    app.ui->trackMuteMode = on;
+    app.rec.inTrackMuteMode.store(on, std::memory_order_relaxed);
+}
+
 void toggleTrackMuteMode(AppState& app) {
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     if (refused(app, TRANSPORT_TRACK_MUTE_MODE)) return;
-    ui.trackMuteMode = !ui.trackMuteMode;
+    setTrackMuteMode(app, !ui.trackMuteMode);
     if (ui.trackMuteMode) {
         ui.savedAllTracks = app.allTracks;
         recordModesOff(app);
@@ -273,7 +279,7 @@ void recordButton(AppState& app, int32_t m) {
     if (ensureSequence(app) != 0) return;
     if (m == 1 && recordMode(app) == 2) return;
     if (app.allTracks) e.loopOn.store(false, std::memory_order_relaxed);
-    app.ui.trackMuteMode = false;
+    setTrackMuteMode(app, false);
     // The ALL TRACKS open-note table is emptied by the start below; while the
     // transport runs it still points at notes held in the recording, which
     // would otherwise never be closed.
@@ -298,7 +304,7 @@ void recordButton(AppState& app, int32_t m) {
 void stepRecordButton(AppState& app) {
     EngineState& e = eng(app);
     if (ensureSequence(app) != 0) return;
-    app.ui.trackMuteMode = false;
+    setTrackMuteMode(app, false);
     if (recordMode(app) == 3) {
         e.recordMode.store(0, std::memory_order_relaxed);
         closeOpenNotes(app);
@@ -392,11 +398,11 @@ void undoButton(AppState& app) {
 }
 
 void stepEditButton(AppState& app) {
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     ui.stepEditView = !ui.stepEditView;
     if (ui.stepEditView) {
         ui.stepTrack = app.currentTrack;
-        ui.trackMuteMode = false;
+        setTrackMuteMode(app, false);
     }
     markDirty(app, DIRTY_ALL);
 }
@@ -409,7 +415,7 @@ void muteAll(AppState& app, bool mute) {
 // What a press (mouse down, or a mapped MIDI message) does.
 void press(AppState& app, uint32_t id) {
     EngineState& e = eng(app);
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     const int32_t skip = app.settings.zoomLevel >= 1 ? 7 : 1;
     switch (id) {
         case TRANSPORT_TAP_TEMPO: tapTempo(app); break;
@@ -538,14 +544,14 @@ void centredText(DrawContext& dc, int32_t x, int32_t w, int32_t y, const char* t
 }
 
 void paintButton(AppState& app, uint32_t id) {
-    DrawContext& dc = app.ui.draw;
+    DrawContext& dc = app.ui->draw;
     const ButtonDef& b = BUTTONS[id];
-    const bool held = (app.ui.transportHeld & (1u << id)) != 0;
+    const bool held = (app.ui->transportHeld & (1u << id)) != 0;
     const bool on = b.litColour != 0 && lit(app, id);
     const int32_t face = on ? b.litColour : COL_BUTTON_OFF;
     int32_t ink = textColourOn(face);
-    if (id == TRANSPORT_NOTE_ERASE) app.ui.noteEraseShown = noteEraseAvailable(app);
-    if (id == TRANSPORT_NOTE_ERASE && !app.ui.noteEraseShown) {
+    if (id == TRANSPORT_NOTE_ERASE) app.ui->noteEraseShown = noteEraseAvailable(app);
+    if (id == TRANSPORT_NOTE_ERASE && !app.ui->noteEraseShown) {
         // Flat: no bevel, greyed label.
         frameRectCut(dc, b.x, b.y, b.w, b.h, COL_BEVEL_DARK);
         fillRect(dc, b.x + 1, b.y + 1, b.w - 2, b.h - 2, COL_BUTTON_OFF);
@@ -589,14 +595,14 @@ void paintButton(AppState& app, uint32_t id) {
 // The hovered button's outline in the hover colour.
 void paintHover(AppState& app, uint32_t id) {
     const ButtonDef& b = BUTTONS[id];
-    frameRectCut(app.ui.draw, b.x, b.y, b.w, b.h, COL_HOVER);
+    frameRectCut(app.ui->draw, b.x, b.y, b.w, b.h, COL_HOVER);
 }
 
 // ---- Handlers and the panel ----------------------------------------------------------
 
 // One button's answer to a message: 0 when it acted, else the code.
 uint32_t buttonMessage(AppState& app, uint32_t id, uint32_t msg, uint32_t arg) {
-    UiState& ui = app.ui;
+    UiState& ui = *app.ui;
     switch (msg) {
         case PM_LDOWN:
             if (BUTTONS[id].momentary) ui.transportHeld |= 1u << id;
@@ -650,7 +656,7 @@ uint32_t transportPanel(AppState& app, uint32_t msg, uint32_t arg) {
             return 0;
         default: break;
     }
-    const HoverHandler h = app.ui.hoverHandler;
+    const HoverHandler h = app.ui->hoverHandler;
     if (!h.proc) return msg;
     const uint32_t answer = h.proc(app, msg, arg);
     // A pointer-shape query changes nothing on the screen.
@@ -694,14 +700,19 @@ namespace {
 // NOTE ERASE is redrawn when the position moves into or out of the loop.
 void transportFrameWork(AppState& app) {
     noteEraseFrame(app);
-    if (noteEraseAvailable(app) != app.ui.noteEraseShown) markDirty(app, DIRTY_TRANSPORT);
+    if (noteEraseAvailable(app) != app.ui->noteEraseShown) markDirty(app, DIRTY_TRANSPORT);
 }
 
 }  // namespace
 
 void installTransportPanel(AppState& app) {
-    app.ui.panels[PANEL_TRANSPORT] = transportPanel;
-    app.ui.hooks.transportFrameWork = transportFrameWork;
+    PanelRecord r;
+    r.proc = transportPanel;
+    r.paintBits[0] = DIRTY_TRANSPORT;
+    r.frameWork = transportFrameWork;
+    r.areas[0] = {1, 1244, 560, 629};
+    r.areaCount = 1;
+    registerPanel(app, PANEL_TRANSPORT, r);
 }
 
 }  // namespace qz

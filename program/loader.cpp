@@ -1,4 +1,4 @@
-#include "files/loader.h"
+#include "program/loader.h"
 
 #include <cctype>
 #include <filesystem>
@@ -7,7 +7,7 @@
 #include "files/file_common.h"
 #include "files/mpc_reader.h"
 #include "files/smf_reader.h"
-#include "song/app_state.h"
+#include "program/program.h"
 #include "song/sequence_store.h"
 
 namespace qz {
@@ -27,10 +27,14 @@ int fileKindOf(const std::string& path) {
 
 int loadFileByKind(AppState& app, const std::string& path, int kind, const char* name) {
     switch (kind) {
-        case FILE_KIND_MID: return loadMidiFile(app, path, name);
-        case FILE_KIND_SEQ: return loadMpcSequence(app, path, name);
-        case FILE_KIND_ALL: return loadMpcPackage(app, path);
-        default: return ERR_NOT_SEQUENCE;
+        case FILE_KIND_MID:
+            return loadMidiFile(app, path, name);
+        case FILE_KIND_SEQ:
+            return loadMpcSequence(app, path, name);
+        case FILE_KIND_ALL:
+            return loadMpcPackage(app, path);
+        default:
+            return ERR_NOT_SEQUENCE;
     }
 }
 
@@ -45,7 +49,6 @@ int loadFolder(AppState& app, const std::string& folder) {
         const std::string p = it->path().string();
         if (fileKindOf(p) == FILE_KIND_MID) loadMidiFile(app, p, nullptr);
     }
-    dropUndo(app);
     selectSequence(app, 1);
     return 0;
 }

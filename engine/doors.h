@@ -1,7 +1,7 @@
-// The door between the portable program and the operating system. The
-// engine only sees the plain function tables below; the backends that fill
-// them (RtMidi ports, the in-memory ports of the tests, the 1 ms thread) live
-// beside this header and are linked by the programs that need them.
+// The doors the engine calls and the platform fills: MIDI output, and the
+// sink MIDI input arrives through. The engine only sees these plain function
+// tables; the backends (RtMidi ports, the in-memory ports of the tests) live
+// in platform/ and are linked by the programs that need them.
 #pragma once
 
 #include <cstdint>

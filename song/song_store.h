@@ -1,5 +1,13 @@
-// The one application state record. Each subsystem keeps its fields in its
-// own part; the song store's fields stand at the top level.
+// The song store's record: the settings block (with the default sequence),
+// the slot table, the current sequence and track, the one-level undo, the
+// work buffer with the edit clipboard, the event selection, the repaint word
+// and the queued errors.
+//
+// The store is the bottom layer: it knows nothing of the engine or the
+// screen. Where an edit must tell them something (an event moved under the
+// play pointer, the song position must move, a sequence became current), it
+// calls one of its `StoreHooks`, which the layers above install. A store on
+// its own (tools, the store's tests) leaves them empty and nothing follows.
 #pragma once
 
 #include <array>
@@ -7,18 +15,13 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/engine_state.h"
-#include "engine/recording_state.h"
-#include "files/loader_state.h"
 #include "song/engine_lock.h"
 #include "song/persistent_settings.h"
 #include "song/records.h"
-#include "ui/framework/ui_state.h"
-#include "ui/screens/monitor_state.h"
 
 namespace qz {
 
-// Repaint bits, ORed into `dirty` by any thread.
+// Repaint bits, ORed into `dirty` by any thread; the screen takes them.
 constexpr uint32_t DIRTY_SEQ_ROW = 0x2;
 constexpr uint32_t DIRTY_TRACK_ROW = 0x4;
 constexpr uint32_t DIRTY_TRANSPORT = 0x10;
@@ -40,7 +43,9 @@ constexpr uint32_t DIRTY_OUT_MONITOR_LIST = 0x800000;
 constexpr uint32_t DIRTY_OUT_MONITOR = 0x1000000;
 constexpr uint32_t DIRTY_ALL = 0xFFFFFFFFu;
 
-// Error numbers shown by the screen layer (texts live with the messages).
+// Error numbers of the store (the file layer adds its own, 4 to 15). Every
+// layer returns them; the screen shows their texts (`errorText`), the
+// command-line tool prints them.
 constexpr int ERR_NONE = 0;
 constexpr int ERR_PROGRAM = 1;
 constexpr int ERR_NO_MEMORY = 3;
@@ -85,35 +90,11 @@ struct EventSelection {
     int32_t targetNote = 0;
 };
 
+// How the velocity and duration edits apply their value.
 constexpr uint32_t EDIT_ADD = 313;
 constexpr uint32_t EDIT_SUB = 314;
 constexpr uint32_t EDIT_SET = 315;
 constexpr uint32_t EDIT_PERCENT = 316;
-
-// Values of the velocity, duration and timing-correct dialogs (kept for the
-// run, not saved).
-struct NoteEditSettings {
-    uint32_t editMode = EDIT_SET;
-    int32_t velocityValue = 127;
-    int32_t durationValue = 24;
-    int32_t editGrid = 24;
-    uint32_t editShiftEarlier = 0;
-    int32_t editShift = 0;
-    int32_t editSwing = 50;
-    int32_t editStrength = 100;
-    char editTitle[40] = {};
-};
-
-// The sequence row's list overlay and the Change Bars popup (window thread).
-struct SequencePanelState {
-    int32_t listTop = 0;        // slots listed from listTop + 1, 0..79
-    int32_t listCursor = 0;     // cursor row 0..19
-    int32_t listSlotShown = 0;  // the current slot the list last scrolled to
-    bool listButtonHeld = false;
-    bool barsEnterHeld = false;
-    bool barsCancelHeld = false;
-    bool barsTyping = false;  // a digit has started a new bar count
-};
 
 // Errors waiting for the screen layer to show them, in order (window thread).
 struct ErrorQueue {
@@ -121,7 +102,42 @@ struct ErrorQueue {
     int count = 0;
 };
 
-struct AppState {
+struct SongStore;
+
+// What the store tells the layers above it. Each entry may be empty. They
+// run on the window thread; those marked "under the engine lock" are called
+// while the store holds it.
+struct StoreHooks {
+    // The current sequence's events were rebuilt wholesale: whoever holds
+    // indices into them finds them again (under the engine lock).
+    void (*eventsReplaced)(SongStore& song) = nullptr;
+    // The engine lets go of the current sequence: another block became
+    // current, the current one is about to be replaced or freed, or its end
+    // was cut. Its play and loop pointers go to the start and the bar loop
+    // turns off (under the engine lock).
+    void (*detachSequence)(SongStore& song) = nullptr;
+    // The song position (0 when nothing plays).
+    Tick (*position)(const SongStore& song) = nullptr;
+    // Move the song position to tick t (clamped to the sequence), or to the
+    // start of bar b (which also moves the recording's play points).
+    void (*locateTick)(SongStore& song, Tick t) = nullptr;
+    void (*locateBar)(SongStore& song, int32_t b) = nullptr;
+    // Does the transport run? Then erased events are only flagged for the
+    // merge at the stop, and notes also leave the recording.
+    bool (*running)(const SongStore& song) = nullptr;
+    // The running tick count an open note waits with until its note-off.
+    uint32_t (*tickNow)(const SongStore& song) = nullptr;
+    // While running: remove the notes of a track in a tick and note range from
+    // the recording.
+    void (*eraseRecorded)(SongStore& song, int track, Tick from, Tick to, int lowNote, int highNote) = nullptr;
+    // Make slot s current as the program does it (stop, leave the undo pair,
+    // start at the top, send the set-ups). Empty: the store only points at it.
+    void (*select)(SongStore& song, int slot) = nullptr;
+    // A track became current; the screens follow it.
+    void (*trackSelected)(SongStore& song) = nullptr;
+};
+
+struct SongStore {
     PersistentSettings settings{};
 
     // Slot table: entry 0 is the default sequence, 1..99 a block or null.
@@ -133,39 +149,45 @@ struct AppState {
     int32_t lengthTicks = 2 * TICKS_PER_BAR;
     EngineLock engineLock;
 
+    // Indices into the current sequence's events that every edit keeps on
+    // the same events: the next event to play and the first event of the
+    // loop start bar. The engine tick reads and advances them; the window
+    // thread writes them under the engine lock.
+    int32_t playIndex = 0;
+    int32_t loopIndex = 0;
+    // Events flagged for removal while playing wait for the merge at the stop.
+    bool erasePending = false;
+
     Sequence* undoCopy = nullptr;
     Sequence* redoCopy = nullptr;
+    // First bar the event views show; the undo pair remembers it (window thread).
+    int32_t firstBar = 0;
     int32_t undoFirstBar = 0;
     int32_t redoFirstBar = 0;
     int32_t lastDuration = 24;
+    // ALL TRACKS: bar, selection and paste edits work on every track.
     bool allTracks = false;
 
     std::unique_ptr<WorkBuffer> work;
     EditClipboard clipboard;
     EventSelection selection;
-    NoteEditSettings noteEdit;
-    int32_t newBars = 2;
-    SequencePanelState seqPanel;
-
-    EngineState engine;
-    RecordState rec;  // MIDI input and recording
-    UiState ui;
-    MonitorPanels monitorPanels;  // MIDI-in panel and both monitors
-    LoaderState loader;  // folders and names of the loading front end (window thread)
 
     std::atomic<uint32_t> dirty{DIRTY_ALL};
     ErrorQueue errors;
+    StoreHooks hooks;
 };
 
 // OR repaint bits in from any thread.
-inline void markDirty(AppState& app, uint32_t bits) { app.dirty.fetch_or(bits, std::memory_order_relaxed); }
+inline void markDirty(SongStore& song, uint32_t bits) {
+    song.dirty.fetch_or(bits, std::memory_order_relaxed);
+}
 
 // The text shown for an error number ("" for 0).
 const char* errorText(int code);
 
 // Queue an error number for the screen layer (window thread).
-void postError(AppState& app, int code);
+void postError(SongStore& song, int code);
 // Take the oldest queued error, or 0 when none.
-int takeError(AppState& app);
+int takeError(SongStore& song);
 
 }  // namespace qz

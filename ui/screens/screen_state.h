@@ -1,0 +1,40 @@
+// The screens' own state: what a panel keeps between messages that is no
+// setting and no part of the song. Made by `installScreens` and reached
+// through `screens(app)` (window thread, unless a field says otherwise).
+#pragma once
+
+#include <cstdint>
+
+#include "program/app_state.h"
+#include "ui/framework/ui_state.h"
+#include "ui/screens/monitor_state.h"
+
+namespace qz {
+
+// The sequence row's list overlay and the Change Bars popup.
+struct SequencePanelState {
+    int32_t listTop = 0;        // slots listed from listTop + 1, 0..79
+    int32_t listCursor = 0;     // cursor row 0..19
+    int32_t listSlotShown = 0;  // the current slot the list last scrolled to
+    bool listButtonHeld = false;
+    bool barsEnterHeld = false;
+    bool barsCancelHeld = false;
+    bool barsTyping = false;  // a digit has started a new bar count
+    int32_t newBars = 2;      // the bar count Change Bars shows and applies
+};
+
+struct ScreenState {
+    MonitorPanels monitorPanels;  // MIDI-in panel and both monitors
+    SequencePanelState seqPanel;
+    // The mixer's GM DRUM NAME mode: its list covers the activity lamps.
+    bool drumNameMode = false;
+};
+
+inline ScreenState& screens(AppState& app) {
+    return *app.ui->screens;
+}
+inline const ScreenState& screens(const AppState& app) {
+    return *app.ui->screens;
+}
+
+}  // namespace qz

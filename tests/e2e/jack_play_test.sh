@@ -5,51 +5,20 @@
 set -u
 CLI=$1
 COMPARE=$2
-for tool in jackd jack_midi_dump jack_lsp python3 stdbuf; do
-  if ! command -v "$tool" > /dev/null; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
-
-# The server runs without real-time scheduling (-r); when the system allows
-# it, every JACK process here still gets a fixed priority, so that a busy
-# machine does not stall the dummy driver's clock or the clients' periods.
-RT=()
-if command -v chrt > /dev/null && chrt -f 50 true 2> /dev/null; then
-  RT=(chrt -f 50)
-fi
-
-# shellcheck source=jack_slots.sh
-. "$(dirname "$0")/jack_slots.sh"
-clear_stale_jack_registry
-NAME=qz_e2e_play
-export JACK_DEFAULT_SERVER=$NAME
-WORK=$(mktemp -d)
-JACKD_PID=
+# shellcheck source=e2e_env.sh
+. "$(dirname "$0")/e2e_env.sh"
+e2e_require jackd jack_midi_dump jack_lsp python3 stdbuf
+WORK=$E2E_WORK
+RT=("${E2E_RT[@]}")
+e2e_start_jack 256
 DUMP_PID=
-cleanup() {
-  [ -n "$DUMP_PID" ] && kill "$DUMP_PID" 2> /dev/null && wait "$DUMP_PID" 2> /dev/null
-  [ -n "$JACKD_PID" ] && kill "$JACKD_PID" 2> /dev/null && wait "$JACKD_PID" 2> /dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-"${RT[@]}" jackd -n "$NAME" -r -d dummy -r 48000 -p 64 > "$WORK/jackd.log" 2>&1 &
-JACKD_PID=$!
-for _ in $(seq 50); do
-  jack_lsp > /dev/null 2>&1 && break
-  sleep 0.1
-done
-if ! jack_lsp > /dev/null 2>&1; then
-  echo "FAIL: jackd did not start"; cat "$WORK/jackd.log"; exit 1
-fi
 
 # One capture of the played sequence; returns the comparison's exit code.
 capture() {
   # Line-buffered, so that everything captured is in the file when it is read.
   "${RT[@]}" stdbuf -oL jack_midi_dump -a > "$WORK/dump.txt" 2> "$WORK/dump.err" &
   DUMP_PID=$!
+  e2e_on_exit "$DUMP_PID"
   for _ in $(seq 50); do
     jack_lsp 2> /dev/null | grep -q '^midi-monitor:input$' && break
     sleep 0.1

@@ -6,12 +6,9 @@ set -u
 CLI=$1
 SENDER=$2
 CHECK=$3
-for tool in jackd jack_lsp python3; do
-  if ! command -v "$tool" > /dev/null; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
+# shellcheck source=e2e_env.sh
+. "$(dirname "$0")/e2e_env.sh"
+e2e_require jackd jack_lsp python3
 # The system's python carries python3-mido; a python of its own on PATH may not.
 PY=
 for p in python3 /usr/bin/python3; do
@@ -19,47 +16,16 @@ for p in python3 /usr/bin/python3; do
 done
 [ -n "$PY" ] || { echo "SKIP: python3-mido is not installed"; exit 77; }
 
-# shellcheck source=jack_slots.sh
-. "$(dirname "$0")/jack_slots.sh"
-clear_stale_jack_registry
-NAME=qz_e2e_rec
-export JACK_DEFAULT_SERVER=$NAME
-WORK=$(mktemp -d)
-JACKD_PID=
+WORK=$E2E_WORK
+e2e_start_jack
 SENDER_PID=
-cleanup() {
-  [ -n "$SENDER_PID" ] && kill "$SENDER_PID" 2> /dev/null && wait "$SENDER_PID" 2> /dev/null
-  [ -n "$JACKD_PID" ] && kill "$JACKD_PID" 2> /dev/null && wait "$JACKD_PID" 2> /dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-# Other test runs on the machine may hold JACK's few server slots for a
-# while: try again for up to half a minute.
-for attempt in $(seq 15); do
-  jackd -n "$NAME" -r -d dummy -r 48000 -p 64 > "$WORK/jackd.log" 2>&1 &
-  JACKD_PID=$!
-  for _ in $(seq 30); do
-    jack_lsp > /dev/null 2>&1 && break
-    kill -0 "$JACKD_PID" 2> /dev/null || break
-    sleep 0.1
-  done
-  jack_lsp > /dev/null 2>&1 && break
-  kill "$JACKD_PID" 2> /dev/null
-  wait "$JACKD_PID" 2> /dev/null
-  JACKD_PID=
-  grep -q "Too many servers" "$WORK/jackd.log" || break
-  sleep 2
-done
-if ! jack_lsp > /dev/null 2>&1; then
-  echo "FAIL: jackd did not start"; cat "$WORK/jackd.log"; exit 1
-fi
 
 # Played ticks (TICK:NOTE:VELOCITY:LENGTH): each lies 4 to 8 ticks off the
 # 1/16 grid, so the corrected tick is certain whatever the latencies.
 SCHEDULE="30:60:100:40 52:62:90:20 100:64:80:60 140:65:70:30 190:67:110:90 290:72:64:50 420:60:50:100"
 "$SENDER" $SCHEDULE > "$WORK/heard.txt" 2> "$WORK/sender.err" &
 SENDER_PID=$!
+e2e_on_exit "$SENDER_PID"
 for _ in $(seq 50); do
   jack_lsp 2> /dev/null | grep -q '^qz-sender:in$' && break
   sleep 0.1

@@ -8,62 +8,15 @@ set -u
 QZSEQ=$1
 TOOL=$2
 CHECK=$3
-for tool in Xvfb import xwininfo xdotool jackd jack_midi_dump jack_lsp stdbuf python3; do
-  if ! command -v "$tool" > /dev/null; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
-
-WORK=$(mktemp -d)
-XVFB_PID=
-APP_PID=
-JACKD_PID=
-DUMP_PID=
-cleanup() {
-  [ -n "$APP_PID" ] && kill "$APP_PID" 2> /dev/null && wait "$APP_PID" 2> /dev/null
-  [ -n "$DUMP_PID" ] && kill "$DUMP_PID" 2> /dev/null && wait "$DUMP_PID" 2> /dev/null
-  [ -n "$JACKD_PID" ] && kill "$JACKD_PID" 2> /dev/null && wait "$JACKD_PID" 2> /dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2> /dev/null && wait "$XVFB_PID" 2> /dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  [ -f "$WORK/app.log" ] && sed 's/^/  qzseq: /' "$WORK/app.log" | grep -v -i jack | head -20
-  exit 1
-}
-
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3> "$WORK/display" > "$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$WORK/display")
-for _ in $(seq 50); do xwininfo -root > /dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -root > /dev/null 2>&1 || fail "Xvfb did not start"
-
-# shellcheck source=jack_slots.sh
-. "$(dirname "$0")/jack_slots.sh"
-clear_stale_jack_registry
-export JACK_DEFAULT_SERVER=qz_e2e_transport
-# Other test runs on the machine may hold JACK's few server slots for a
-# while: try again for up to a minute.
-for _ in $(seq 20); do
-  jackd -n "$JACK_DEFAULT_SERVER" -r -d dummy -r 48000 -p 64 > "$WORK/jackd.log" 2>&1 &
-  JACKD_PID=$!
-  for _ in $(seq 30); do
-    jack_lsp > /dev/null 2>&1 && break
-    kill -0 "$JACKD_PID" 2> /dev/null || break
-    sleep 0.1
-  done
-  jack_lsp > /dev/null 2>&1 && break
-  kill "$JACKD_PID" 2> /dev/null
-  wait "$JACKD_PID" 2> /dev/null
-  JACKD_PID=
-  sleep 2
-done
-jack_lsp > /dev/null 2>&1 || fail "jackd did not start: $(grep -v -i copyright "$WORK/jackd.log" | tail -3)"
+# shellcheck source=e2e_env.sh
+. "$(dirname "$0")/e2e_env.sh"
+e2e_require Xvfb import xwininfo xdotool jackd jack_midi_dump jack_lsp stdbuf python3
+WORK=$E2E_WORK
+e2e_start_xvfb
+e2e_start_jack
 stdbuf -oL jack_midi_dump -a > "$WORK/dump.txt" 2> "$WORK/dump.err" &
 DUMP_PID=$!
+e2e_on_exit "$DUMP_PID"
 for _ in $(seq 100); do jack_lsp 2> /dev/null | grep -q '^midi-monitor:input$' && break; sleep 0.1; done
 jack_lsp 2> /dev/null | grep -q '^midi-monitor:input$' || fail "jack_midi_dump has no input port"
 
@@ -95,6 +48,7 @@ PY
 TITLE="QZSEQ  Ver1.08     "
 (cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > app.log 2>&1) &
 APP_PID=$!
+e2e_on_exit "$APP_PID"
 for _ in $(seq 300); do xwininfo -name "$TITLE" > /dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -name "$TITLE" > /dev/null 2>&1 || fail "no window titled '$TITLE'"
 sleep 1

@@ -14,63 +14,19 @@ MIDI=$3
 OUT_DIR=$4
 CHECK_STARTUP=$5
 MODE=${6:-window}
-for tool in Xvfb import xwininfo; do
-  if ! command -v "$tool" > /dev/null; then
-    echo "SKIP: $tool is not installed"
-    exit 77
-  fi
-done
-
-WORK=$(mktemp -d)
-XVFB_PID=
-APP_PID=
-DROP_PID=
-JACKD_PID=
-DUMP_PID=
-cleanup() {
-  [ -n "$DROP_PID" ] && kill "$DROP_PID" 2> /dev/null
-  [ -n "$APP_PID" ] && kill "$APP_PID" 2> /dev/null && wait "$APP_PID" 2> /dev/null
-  [ -n "$DUMP_PID" ] && kill "$DUMP_PID" 2> /dev/null && wait "$DUMP_PID" 2> /dev/null
-  [ -n "$JACKD_PID" ] && kill "$JACKD_PID" 2> /dev/null && wait "$JACKD_PID" 2> /dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2> /dev/null && wait "$XVFB_PID" 2> /dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  [ -f "$WORK/app.log" ] && sed 's/^/  qzseq: /' "$WORK/app.log" | grep -v -i jack | head -20
-  exit 1
-}
-
-# A display of our own: Xvfb picks a free number and tells it.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3> "$WORK/display" > "$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-DISP=:$(head -n1 "$WORK/display")
-[ "$DISP" != ":" ] || fail "Xvfb did not start"
-export DISPLAY=$DISP
-for _ in $(seq 50); do xwininfo -root > /dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -root > /dev/null 2>&1 || fail "Xvfb did not start"
+# shellcheck source=e2e_env.sh
+. "$(dirname "$0")/e2e_env.sh"
+e2e_require Xvfb import xwininfo
+WORK=$E2E_WORK
+e2e_start_xvfb
 
 # A MIDI server of our own with a monitor whose input is the first output
 # port the program finds.
 if [ "$MODE" = midi ]; then
-  for tool in jackd jack_midi_dump jack_lsp stdbuf python3; do
-    if ! command -v "$tool" > /dev/null; then
-      echo "SKIP: $tool is not installed"
-      exit 77
-    fi
-  done
-  # shellcheck source=jack_slots.sh
-  . "$(dirname "$0")/jack_slots.sh"
-  clear_stale_jack_registry
-  export JACK_DEFAULT_SERVER=qz_e2e_win
-  jackd -n "$JACK_DEFAULT_SERVER" -r -d dummy -r 48000 -p 64 > "$WORK/jackd.log" 2>&1 &
-  JACKD_PID=$!
-  for _ in $(seq 300); do jack_lsp > /dev/null 2>&1 && break; sleep 0.1; done
-  jack_lsp > /dev/null 2>&1 || fail "jackd did not start: $(tail -5 "$WORK/jackd.log")"
+  e2e_require jackd jack_midi_dump jack_lsp stdbuf python3
+  e2e_start_jack
   stdbuf -oL jack_midi_dump -a > "$WORK/dump.txt" 2> "$WORK/dump.err" &
-  DUMP_PID=$!
+  e2e_on_exit $!
   for _ in $(seq 100); do jack_lsp 2> /dev/null | grep -q '^midi-monitor:input$' && break; sleep 0.1; done
   jack_lsp 2> /dev/null | grep -q '^midi-monitor:input$' || fail "jack_midi_dump has no input port"
 else
@@ -84,6 +40,7 @@ cp "$MIDI" "$WORK/Groove.mid"
 TITLE="QZSEQ  Ver1.08     "
 (cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > app.log 2>&1) &
 APP_PID=$!
+e2e_on_exit "$APP_PID"
 for _ in $(seq 300); do xwininfo -name "$TITLE" > /dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -name "$TITLE" > /dev/null 2>&1 || fail "no window titled '$TITLE'"
 GEOM=$(xwininfo -name "$TITLE" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
@@ -125,6 +82,7 @@ kill -0 "$APP_PID" 2> /dev/null || fail "qzseq ended after the drop"
 # The same file again: its name now exists, so the program asks.
 "$TOOL" drop $((OX + 600)) $((OY + 300)) "$WORK/Groove.mid" > "$WORK/drop2.log" 2>&1 &
 DROP_PID=$!
+e2e_on_exit "$DROP_PID"
 for _ in $(seq 50); do xwininfo -name "Replace Or Rename." > /dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -name "Replace Or Rename." > /dev/null 2>&1 || fail "no name question after the second drop: the first did not load"
 sleep 0.3
@@ -147,12 +105,14 @@ SIZE=$(stat -c %s "$WORK/QZSEQ.qzi" 2> /dev/null || echo none)
 # A crash must not leave a lock that keeps the program from starting.
 (cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > app.log 2>&1) &
 APP_PID=$!
+e2e_on_exit "$APP_PID"
 for _ in $(seq 300); do xwininfo -name "$TITLE" > /dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -name "$TITLE" > /dev/null 2>&1 || fail "no window at the restart"
 kill -KILL "$APP_PID"
 wait "$APP_PID" 2> /dev/null
 (cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > app.log 2>&1) &
 APP_PID=$!
+e2e_on_exit "$APP_PID"
 for _ in $(seq 300); do xwininfo -name "$TITLE" > /dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -name "$TITLE" > /dev/null 2>&1 || fail "no window after a crashed instance"
 xwininfo -name "QZ-Sequencer" > /dev/null 2>&1 && fail "the crashed instance's lock was taken for a running one"

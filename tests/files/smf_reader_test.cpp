@@ -155,7 +155,7 @@ TEST(SmfReaderTracks, FirstChunkNotesGoToAFreeTrack) {
     ASSERT_EQ(load(*f, smfFile(1, 96, chunks)), 0);
     const Sequence* s = f.slot(1);
     int perTrack[21] = {};
-    for (const SeqEvent& e : test::eventsOf(s)) ++perTrack[e.track];
+    for (int32_t i = 0; i < s->eventCount; ++i) ++perTrack[seqEvents(s)[i].track];
     EXPECT_EQ(perTrack[0], 0);
     EXPECT_EQ(perTrack[4], 2);  // the note and the controller
     EXPECT_EQ(s->tracks[4].used, 1);

@@ -139,7 +139,10 @@ inline int formDialog(void* u, FormDialog& f) {
         }
         if (!f.onEnter || f.onEnter(f)) return DIALOG_ENTER;
         std::string fields;
-        for (int i = 0; i < f.fieldCount; ++i) fields += (i ? "|" : "") + std::string(f.fields[i].text);
+        for (int i = 0; i < f.fieldCount; ++i) {
+            if (i) fields += '|';
+            fields += f.fields[i].text;
+        }
         s.shown[me].after.push_back(fields);
     }
     return DIALOG_CLOSED;

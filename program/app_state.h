@@ -18,6 +18,10 @@ struct UiState;
 
 struct AppState : Sequencer {
     LoaderState loader;  // folders and names of the loading front end (window thread)
+    // While a batch of loads runs (a folder, a drop), selecting the sequence
+    // each file loaded into sends no set-ups: the batch sends them once at
+    // its end (window thread).
+    int32_t loadBatch = 0;
     // The screen's part (window thread); empty in programs without a screen.
     std::unique_ptr<UiState, void (*)(UiState*)> ui{nullptr, nullptr};
 };

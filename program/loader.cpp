@@ -42,14 +42,17 @@ int loadFolder(AppState& app, const std::string& folder) {
     std::error_code ec;
     std::filesystem::directory_iterator it(folder, ec);
     if (ec) return ERR_FILE_OPEN;
-    for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        if (ec) break;
-        std::error_code ec2;
-        if (it->is_directory(ec2)) continue;
-        const std::string p = it->path().string();
-        if (fileKindOf(p) == FILE_KIND_MID) loadMidiFile(app, p, nullptr);
+    {
+        LoadBatch batch(app);
+        for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
+            if (ec) break;
+            std::error_code ec2;
+            if (it->is_directory(ec2)) continue;
+            const std::string p = it->path().string();
+            if (fileKindOf(p) == FILE_KIND_MID) loadMidiFile(app, p, nullptr);
+        }
     }
-    selectSequence(app, 1);
+    selectSequence(app, 1, app.loadBatch == 0);
     return 0;
 }
 

@@ -40,4 +40,15 @@ void deleteSequence(AppState& app, int slot);
 void deleteSequenceNamed(AppState& app, const char* name);
 void deleteAllSequences(AppState& app);
 
+// Loads in a batch (a folder, a drop of many files): while one lives, a
+// sequence a reader selects sends no set-ups; the caller sends them once,
+// for the sequence selected at the end.
+struct LoadBatch {
+    AppState& app;
+    explicit LoadBatch(AppState& a) : app(a) { ++app.loadBatch; }
+    ~LoadBatch() { --app.loadBatch; }
+    LoadBatch(const LoadBatch&) = delete;
+    LoadBatch& operator=(const LoadBatch&) = delete;
+};
+
 }  // namespace qz

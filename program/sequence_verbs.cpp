@@ -17,7 +17,8 @@ void stopIfRunning(AppState& app) {
 // The store's `select` hook: a sequence the store makes (an edit of an empty
 // slot, a paste that grows the sequence, a file read) is selected in full.
 void selectHook(SongStore& song, int slot) {
-    selectSequence(static_cast<AppState&>(song), slot);
+    AppState& app = static_cast<AppState&>(song);
+    selectSequence(app, slot, app.loadBatch == 0);
 }
 
 }  // namespace

@@ -97,6 +97,12 @@ protected:
             onKey(app_, KEY_ENTER);
         } else if (k == Qt::Key_Backspace || k == Qt::Key_Delete) {
             onKey(app_, KEY_BACK);
+        } else if (k == Qt::Key_Left || k == Qt::Key_Right || k == Qt::Key_Up || k == Qt::Key_Down ||
+                   k == Qt::Key_PageUp || k == Qt::Key_PageDown || k == Qt::Key_Home || k == Qt::Key_End) {
+            // The canvas has no use for these, and the scroll area around it
+            // must not take them to scroll the view.
+            e->accept();
+            return;
         } else {
             QWidget::keyPressEvent(e);
             return;
@@ -125,12 +131,17 @@ public:
         scroll_->setWidget(canvas_);
         scroll_->setWidgetResizable(false);
         scroll_->setFrameShape(QFrame::NoFrame);
+        // The canvas takes the keys from the start: typed digits reach the
+        // field under the pointer before any click.
+        scroll_->setFocusPolicy(Qt::NoFocus);
+        scroll_->setFocusProxy(canvas_);
         scroll_->horizontalScrollBar()->setSingleStep(10);
         scroll_->verticalScrollBar()->setSingleStep(10);
         connect(scroll_->horizontalScrollBar(), &QScrollBar::valueChanged, this,
                 [this](int v) { app_.ui->scrollX = v; });
         connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) { app_.ui->scrollY = v; });
         setCentralWidget(scroll_);
+        canvas_->setFocus(Qt::OtherFocusReason);
         timer_ = new QTimer(this);
         timer_->setTimerType(Qt::PreciseTimer);
         connect(timer_, &QTimer::timeout, this, [this] {

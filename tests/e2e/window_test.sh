@@ -65,6 +65,23 @@ if [ "$MODE" = midi ]; then
   exit 0
 fi
 
+# Keys reach the canvas before any click: digits typed over the Tempo field
+# change it; arrow keys before them do nothing.
+if command -v xdotool > /dev/null; then
+  tempo_crop() { import -window root -crop 55x25+$((OX + 361))+$((OY + 28)) "$1"; }
+  xdotool mousemove $((OX + 380)) $((OY + 40))
+  sleep 0.5
+  tempo_crop "$WORK/tempo_before.png"
+  xdotool key Right Down 1 0 1 5 Return
+  sleep 0.5
+  tempo_crop "$WORK/tempo_after.png"
+  CHANGED=$(compare -metric AE "$WORK/tempo_before.png" "$WORK/tempo_after.png" null: 2>&1)
+  [ "${CHANGED%% *}" != 0 ] || fail "digits typed over the Tempo field did not reach it"
+  import -window root "$OUT_DIR/window_typed.png"
+  ORIGIN2=$("$TOOL" check "$OUT_DIR/window_typed.png") || fail "canvas after typing: $ORIGIN2"
+  [ "$ORIGIN2" = "$ORIGIN" ] || fail "the arrow keys moved the view: $ORIGIN2"
+fi
+
 # A second start finds the first running: it says so and ends with 0.
 (cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > second.log 2>&1) &
 SECOND_PID=$!

@@ -88,11 +88,28 @@ TEST(ChangeBars, EnterCutsAtTheNewEndCancelChangesNothing) {
     EXPECT_EQ(seqEvents(s)[2].time, 1535);
     EXPECT_EQ(seqEvents(s)[2].value, 24u);
 
-    // Growing removes nothing; Enter works as ENTER.
+    // Growing removes nothing.
     h.leftClick(BARS_FIELD_X, BARS_FIELD_Y);
-    for (uint32_t k : {1u, 2u, KEY_ENTER}) h.key(k);
+    for (uint32_t k : {1u, 2u}) h.key(k);
+    h.leftClick(ENTER_X, BUTTON_Y);
     EXPECT_EQ(s->bars, 12u);
     EXPECT_EQ(s->eventCount, 3);
+}
+
+TEST(ChangeBars, TypingOnTheBarsFieldOpensWithTheDigitAndOnlyTheButtonApplies) {
+    Harness h;
+    Sequence* s = h.sequenceWithNotes(1, "Song", {0, 100 * TICKS_PER_BAR});
+    s->bars = 141;
+    selectSequence(*h, 1);
+    h.move(BARS_FIELD_X, BARS_FIELD_Y);
+    h.key(1);
+    ASSERT_EQ(h.app->ui->overlayMode, OVERLAY_CHANGE_BARS);
+    h.key(6);
+    EXPECT_EQ(screens(*h.app).seqPanel.newBars, 16);
+    h.key(KEY_ENTER);
+    EXPECT_EQ(h.app->ui->overlayMode, OVERLAY_CHANGE_BARS);
+    EXPECT_EQ(h.app->seq->bars, 141u);
+    EXPECT_EQ(h.app->seq->eventCount, 2);
 }
 
 }  // namespace

@@ -135,6 +135,16 @@ TEST(OutMonitorPanel, DisplayChannelAndClockFields) {
     EXPECT_EQ(texts.lastIn(1667, 23, 27, 15), "NO");
     h.wheel(1680, 30, false);
     EXPECT_EQ(app.settings.showClockInMonitor, 1u);
+
+    // Turning clock output off and on at the sequence row shows the field
+    // at the next repaint, not only after a full one.
+    app.engine.outPortCount = 1;
+    for (const char* shown : {"", "Clock F8"}) {
+        h.leftClick(1140, 40);
+        texts.clear();
+        repaint(app);
+        EXPECT_EQ(texts.lastIn(1618, 21, 48, 18), shown);
+    }
 }
 
 }  // namespace

@@ -106,12 +106,13 @@ TEST(DrawNumbers, TempoAndTenths) {
 
     drawTempoMedium(r.dc, 300, 50, 995, 0);  // x - 2 for 99.9 and below
     drawTempoMedium(r.dc, 300, 50, 1000, 0);
+    // The point stands clear of the digits on both sides.
     EXPECT_EQ(r.take(), (std::vector<Drawn>{{309, 50, "99", 0, FONT_ARIAL_22_8},
-                                            {329, 50, "5", 0, FONT_ARIAL_22_8},
+                                            {332, 50, "5", 0, FONT_ARIAL_22_8},
                                             {300, 50, "100", 0, FONT_ARIAL_22_8},
-                                            {329, 50, "0", 0, FONT_ARIAL_22_8}}));
-    EXPECT_EQ(r.at(327, 66), 0xFFFFFFu);
-    EXPECT_EQ(r.at(328, 67), 0xFFFFFFu);
+                                            {332, 50, "0", 0, FONT_ARIAL_22_8}}));
+    EXPECT_EQ(r.at(329, 66), 0xFFFFFFu);
+    EXPECT_EQ(r.at(330, 67), 0xFFFFFFu);
 
     selectFont(r.dc, FONT_ARIAL_14);
     drawTenths(r.dc, 500, 10, 57, 0);

@@ -14,6 +14,8 @@
 #include "files/settings_file.h"
 #include "program/program.h"
 #include "tests/files/file_test_util.h"
+#include "platform/null/memory_ports.h"
+#include "engine/engine.h"
 #include "tests/ui/harness.h"
 #include "ui/framework/panel.h"
 
@@ -239,12 +241,25 @@ TEST(DropFolder, LoadsEveryMidFileWithoutAsking) {
     EXPECT_EQ(loaded, (std::vector<std::string>{"a", "a", "b", "b", "c", "c"}));
     EXPECT_TRUE(h.user.of("rename").empty());
 
+    // The set-ups go out once, for the sequence selected at the end, not
+    // once per file: each begins with controller 121 on its channel.
     Harness g;
+    MemoryPorts ports;
+    initMemoryPorts(ports, &g.app->engine.msClock, 1, 4096);
+    g.app->engine.out = memoryPortsOutput(ports);
+    g.app->engine.outPortCount = 1;
     g.user.pathAnswers = {dir.file("set")};
     loadFolderDialog(*g);
+    while (drainOneQueued(*g)) {
+    }
     EXPECT_EQ(names(*g).size(), 3u);
     EXPECT_EQ(g.app->loader.browseFolder, dir.file("set"));
     EXPECT_EQ(g.app->currentSlot, 1);
+    const auto resets = std::count_if(ports.log.begin(), ports.log.end(), [](const MemoryPortEntry& e) {
+        return (e.bytes[0] & 0xF0) == 0xB0 && e.bytes[1] == 121;
+    });
+    EXPECT_EQ(resets, 16);
+    EXPECT_EQ(g.user.cursors.front(), CURSOR_BUSY);
 }
 
 TEST(SaveSequence, WritesTheCurrentSequenceAndRemembersTheFolder) {

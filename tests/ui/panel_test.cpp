@@ -142,9 +142,16 @@ TEST_F(Framework, PressOutsideOverlayOnlyClosesIt) {
     onLeftUp(app);
     EXPECT_EQ(app.ui->overlayMode, OVERLAY_NONE);
     EXPECT_TRUE(seen.empty());
+    panel(PANEL_SEQ_LIST, fakeOverlay);
     setOverlay(app, OVERLAY_SEQ_LIST);
+    EXPECT_EQ(app.ui->overlayMode, OVERLAY_SEQ_LIST);
     setOverlay(app, OVERLAY_SEQ_LIST);  // the same mode again closes
     EXPECT_EQ(app.ui->overlayMode, OVERLAY_NONE);
+    // An overlay without a registered panel does not open: it would swallow
+    // the next click unseen.
+    setOverlay(app, OVERLAY_MIDI_TO_BUTTON);
+    EXPECT_EQ(app.ui->overlayMode, OVERLAY_NONE);
+    EXPECT_EQ(app.ui->focusPanel, PANEL_NONE);
 }
 
 uint32_t wheelArg = 0;

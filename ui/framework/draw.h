@@ -182,6 +182,8 @@ void selectFont(DrawContext& dc, int32_t font);
 void drawText(DrawContext& dc, int32_t x, int32_t y, const char* text, int32_t c);
 // At most n characters, stopping early at a NUL.
 void drawTextN(DrawContext& dc, int32_t x, int32_t y, const char* text, int32_t n, int32_t c);
+// At most n characters of text from x, as many as end within maxWidth pixels.
+void drawTextFitted(DrawContext& dc, int32_t x, int32_t y, const char* text, int32_t n, int32_t maxWidth, int32_t c);
 // Advance width of the text in the current font; 0 without a renderer.
 int32_t textWidth(const DrawContext& dc, const char* text);
 

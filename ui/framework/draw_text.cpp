@@ -75,6 +75,14 @@ void drawText(DrawContext& dc, int32_t x, int32_t y, const char* text, int32_t c
     drawTextN(dc, x, y, text, static_cast<int32_t>(std::strlen(text)), c);
 }
 
+void drawTextFitted(DrawContext& dc, int32_t x, int32_t y, const char* text, int32_t n, int32_t maxWidth, int32_t c) {
+    if (!text || n <= 0) return;
+    int32_t len = static_cast<int32_t>(strnlen(text, static_cast<size_t>(n)));
+    if (dc.text.textWidth)
+        while (len > 0 && dc.text.textWidth(dc.text.user, dc.font, text, len) > maxWidth) --len;
+    drawTextN(dc, x, y, text, len, c);
+}
+
 int32_t textWidth(const DrawContext& dc, const char* text) {
     if (!text || !dc.text.textWidth) return 0;
     return dc.text.textWidth(dc.text.user, dc.font, text, static_cast<int32_t>(std::strlen(text)));
@@ -149,8 +157,11 @@ void drawTempoMedium(DrawContext& dc, int32_t x, int32_t y, int32_t v, int32_t c
     selectFont(dc, FONT_ARIAL_22_8);
     setTextColour(dc, c);
     drawDigitsWide(dc, v <= 999 ? x - 2 : x, y, v / 10);
-    fillRect(dc, x + 27, y + 16, 2, 2, c);
-    drawDigitsWide(dc, x + 13, y, v % 10);
+    // Bold digits of this font fill their 9-pixel cells: the point and the
+    // tenths stand two pixels further right than the cells alone would put
+    // them, so 101.0 never reads as 1010.
+    fillRect(dc, x + 29, y + 16, 2, 2, c);
+    drawDigitsWide(dc, x + 16, y, v % 10);
 }
 
 void drawTenths(DrawContext& dc, int32_t x, int32_t y, int32_t v, int32_t c) {

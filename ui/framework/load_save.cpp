@@ -158,14 +158,23 @@ void onFilesDropped(AppState& app, const std::vector<std::string>& paths) {
     stopTransport(app);
     setCursorShape(app, CURSOR_BUSY);
     app.loader.replaceAll = false;
-    for (const std::string& path : paths) {
-        if (isFolder(path)) {
-            if (loadFolder(app, path) != 0) break;
-            continue;
+    bool loaded = false;
+    {
+        // The sequence selected at the end gets its set-ups, once.
+        LoadBatch batch(app);
+        for (const std::string& path : paths) {
+            if (isFolder(path)) {
+                if (loadFolder(app, path) != 0) break;
+                loaded = true;
+                continue;
+            }
+            deriveNames(app, path);
+            const int rc = loadByExtension(app, path);
+            if (rc == ERR_CANCELLED) break;
+            loaded = loaded || rc == 0;
         }
-        deriveNames(app, path);
-        if (loadByExtension(app, path) == ERR_CANCELLED) break;
     }
+    if (loaded) sendAllTrackSetups(app);
     // Failures of a drop are not reported.
     flushErrors(app, false);
     dropUndo(app);
@@ -202,7 +211,6 @@ void loadFolderDialog(AppState& app) {
     setCursorShape(app, CURSOR_BUSY);
     loadFolder(app, folder);
     flushErrors(app, false);
-    selectSequence(app, 1);
     redrawAll(app);
     app.loader.browseFolder = folder;
     setCursorShape(app, CURSOR_ARROW);

@@ -87,6 +87,10 @@ bool hitTest(AppState& app, PanelProc proc, uint32_t a, uint32_t b, int32_t x, i
 
 void setOverlay(AppState& app, uint32_t mode) {
     UiState& ui = *app.ui;
+    // An overlay whose panel is not registered would take the focus and
+    // swallow the next click without drawing anything.
+    const uint32_t panel = overlayPanel(mode);
+    if (mode != ui.overlayMode && panel != PANEL_NONE && !ui.panels[panel].proc) return;
     if (mode == OVERLAY_NONE || mode == ui.overlayMode) {
         ui.overlayMode = OVERLAY_NONE;
         ui.focusPanel = PANEL_NONE;

@@ -58,19 +58,13 @@ uint32_t cancelButton(AppState& app, uint32_t msg, uint32_t) {
 }
 
 // The first digit after opening starts a new number, each further one is
-// appended; only the last three digits count. Enter works as ENTER.
+// appended; only the last three digits count. Other keys do nothing: only
+// the ENTER button applies, so a stray Enter cannot cut the sequence.
 void barsKey(AppState& app, uint32_t key) {
     SequencePanelState& p = screens(app).seqPanel;
-    if (key <= 9) {
-        screens(app).seqPanel.newBars = p.barsTyping
-                                            ? (screens(app).seqPanel.newBars * 10 + static_cast<int32_t>(key)) % 1000
-                                            : static_cast<int32_t>(key);
-        p.barsTyping = true;
-    } else if (key == KEY_ENTER) {
-        applyBars(app);
-        setOverlay(app, OVERLAY_NONE);
-        return;
-    }
+    if (key > 9) return;
+    p.newBars = p.barsTyping ? (p.newBars * 10 + static_cast<int32_t>(key)) % 1000 : static_cast<int32_t>(key);
+    p.barsTyping = true;
     markDirty(app, DIRTY_OVERLAY);
 }
 
@@ -81,8 +75,7 @@ void drawPopup(AppState& app) {
     frameRect(dc, 670, 0, 260, 100, POPUP_FRAME);
     frameRect(dc, 671, 1, 258, 98, POPUP_FRAME);
     frameRect(dc, 672, 2, 256, 96, POPUP_FRAME);
-    fillRect(dc, 673, 3, 254, 1, COL_PANEL);
-    fillRect(dc, 673, 4, 254, 20, POPUP_FRAME);
+    fillRect(dc, 673, 3, 254, 21, POPUP_FRAME);
     selectFont(dc, FONT_ARIAL_18);
     drawText(dc, 740, 4, "Change Bars", COL_WHITE);
     fillRect(dc, 673, 24, 254, 73, COL_PANEL);

@@ -38,7 +38,8 @@ void drawInputIndicator(AppState& app) {
 
 // "Wait for any MIDI in note" while a start waits for the first key.
 void drawWaitNotice(AppState& app) {
-    if (!app.engine.waitingForKey.load(std::memory_order_relaxed)) return;
+    screens(app).waitNoticeShown = app.engine.waitingForKey.load(std::memory_order_relaxed);
+    if (!screens(app).waitNoticeShown) return;
     DrawContext& dc = app.ui->draw;
     frameRect(dc, 524, 330, 200, 54, COL_WHITE);
     frameRect(dc, 525, 331, 198, 52, COL_WHITE);

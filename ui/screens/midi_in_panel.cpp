@@ -118,7 +118,8 @@ void drawDeviceRows(AppState& app, bool namesToo) {
         const int32_t y = 19 + 16 * i;
         if (namesToo) {
             fillRect(dc, 16, y, 162, 16, COL_PANEL);
-            drawTextN(dc, 16, y, m.inPortNames[i], MON_DEVICE_NAME, COL_PANEL_TEXT);
+            // A long name stops short of the "CLK" column.
+            drawTextFitted(dc, 16, y, m.inPortNames[i], MON_DEVICE_NAME, 156 - 16 - 2, COL_PANEL_TEXT);
         }
         fillRect(dc, 156, y, 22, 16, COL_PANEL);
         if (m.clkPhase && clockAlive && app.rec.clockActivity[i].load(std::memory_order_relaxed) != 0)

@@ -88,8 +88,11 @@ bool drawMonitorLine(DrawContext& dc, const MonitorColumns& col, int32_t y, uint
         break;
     case 0xB0:
         drawText(dc, col.status, y, "CC", c);
-        // The name is wide: it starts right after "CC".
-        drawControllerShort(dc, col.status + 18, y, d1 + 1, c);
+        // The name is wide: it starts right after "CC" and stops short of
+        // the value.
+        // Controller 123's name is shown whole where it fits.
+        drawTextFitted(dc, col.status + 18, y, d1 == 123 ? "123-ALL NOTE OFF" : controllerShortName(d1 + 1),
+                       d1 == 123 ? 16 : 13, col.second - 3 - (col.status + 18), c);
         drawValue(dc, col.second, y, d2, c);
         break;
     case 0xC0:

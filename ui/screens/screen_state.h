@@ -28,6 +28,9 @@ struct ScreenState {
     SequencePanelState seqPanel;
     // The mixer's GM DRUM NAME mode: its list covers the activity lamps.
     bool drumNameMode = false;
+    // "Wait for any MIDI in note" was drawn at the last repaint; once the
+    // wait ends a full repaint takes it away.
+    bool waitNoticeShown = false;
 };
 
 inline ScreenState& screens(AppState& app) {

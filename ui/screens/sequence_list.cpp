@@ -113,7 +113,10 @@ void drawList(AppState& app) {
         const int32_t text = current ? COL_WHITE : COL_BLACK;
         if (current) fillRect(dc, 534, y - 1, 236, 16, CURRENT_ROW);
         if (s->unsaved) {
+            // "New" must end before the slot number at x 558: where Arial 14
+            // is too wide for that, the interface font takes its place.
             selectFont(dc, FONT_ARIAL_14);
+            if (textWidth(dc, "New") > 558 - 535 - 1) selectFont(dc, FONT_GUI);
             drawText(dc, 535, y, "New", text);
         } else if (s->modified) {
             selectFont(dc, FONT_ARIAL_18);

@@ -203,11 +203,16 @@ void openChangeBars(AppState& app) {
     setOverlay(app, OVERLAY_CHANGE_BARS);
 }
 
-uint32_t barsField(AppState& app, uint32_t msg, uint32_t) {
+uint32_t barsField(AppState& app, uint32_t msg, uint32_t arg) {
     switch (msg) {
         case PM_LDOWN:
-        case PM_WHEEL:
-        case PM_KEY: openChangeBars(app); return 0;
+        case PM_WHEEL: openChangeBars(app); return 0;
+        case PM_KEY:
+            // A digit opens the popup with that digit already typed.
+            if (arg > 9) return 0;
+            openChangeBars(app);
+            if (app.ui->overlayMode == OVERLAY_CHANGE_BARS) sendToPanel(app, PANEL_CHANGE_BARS, PM_KEY, arg);
+            return 0;
         case PM_HILITE: return underOverlay(app) ? 0 : (drawBarsField(app, true), 0);
         case PM_LEAVE: markDirty(app, DIRTY_SEQ_ROW); return 0;
         default: return msg;
@@ -267,7 +272,10 @@ uint32_t clockField(AppState& app, uint32_t msg, uint32_t arg) {
         case PM_LEAVE: markDirty(app, DIRTY_SEQ_ROW); return 0;
         default: return msg;
     }
-    settingStore(app.settings.clockOutPort, usableClockPort(app, v));
+    const uint32_t port = usableClockPort(app, v);
+    // The out monitor's "Clock F8" field shows only while clock output is on.
+    if ((port != 0) != (settingLoad(app.settings.clockOutPort) != 0)) markDirty(app, DIRTY_OUT_MONITOR);
+    settingStore(app.settings.clockOutPort, port);
     return 0;
 }
 
@@ -341,7 +349,9 @@ uint32_t sequenceRenameText(AppState& app, uint32_t msg, bool fromList) {
                 showNameExists(app, 535, fromList ? 550 : 230, text);
                 const UiPlatform& p = app.ui->platform;
                 if (p.waitMs) p.waitMs(p.user, 1000);
-                markDirty(app, DIRTY_ALL);
+                // The dialog stays open for another name: the banner goes now,
+                // not when the dialog closes.
+                redrawAll(app);
                 return 1;
             }
             copyName(app.seq->name, text);

@@ -16,6 +16,7 @@
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/panel.h"
+#include "ui/screens/screen_state.h"
 #include "ui/screens/screens.h"
 #include "ui/screens/transport_panel.h"
 
@@ -696,11 +697,15 @@ bool pressMappedTransportButton(AppState& app, int number, bool down) {
 
 namespace {
 
-// Every UI frame: the keys played while NOTE ERASE is held are erased, and
-// NOTE ERASE is redrawn when the position moves into or out of the loop.
+// Every UI frame: the keys played while NOTE ERASE is held are erased,
+// NOTE ERASE is redrawn when the position moves into or out of the loop, and
+// the wait-for-key notice goes once the wait has ended.
 void transportFrameWork(AppState& app) {
     noteEraseFrame(app);
     if (noteEraseAvailable(app) != app.ui->noteEraseShown) markDirty(app, DIRTY_TRANSPORT);
+    // The key that ended a wait came on the input thread: the notice goes.
+    if (screens(app).waitNoticeShown && !app.engine.waitingForKey.load(std::memory_order_relaxed))
+        markDirty(app, DIRTY_ALL);
 }
 
 }  // namespace

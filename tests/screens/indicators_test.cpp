@@ -1,0 +1,88 @@
+// What the screen shows outside the panels, on the state the program builds
+// (`initProgramState`): nothing here is wired by the test, so a lamp or a
+// notice whose source nobody writes fails.
+#include <gtest/gtest.h>
+
+#include "engine/engine.h"
+#include "platform/null/memory_ports.h"
+#include "platform/null/sim_clock.h"
+#include "tests/ui/harness.h"
+
+namespace qz {
+namespace {
+
+using test::Harness;
+
+constexpr int32_t OUT_LAMP_X = 1010, IN_LAMP_X = 1186;
+int32_t lampY(int track) { return 150 + 23 * (track - 1) + 10; }
+
+struct Indicators : ::testing::Test {
+    Harness h;
+    AppState& app = *h;
+    MemoryPorts ports;
+    SimClock sim;
+    void SetUp() override {
+        initMemoryPorts(ports, &app.engine.msClock, 1, 8192);
+        app.engine.out = memoryPortsOutput(ports);
+        app.engine.outPortCount = 1;
+        simInstall(sim, app);
+    }
+    void TearDown() override { simRemove(sim); }
+    // Let the engine run `ms` milliseconds with the window's frames between.
+    void run(uint32_t ms) {
+        for (uint32_t t = 0; t < ms; t += 16) {
+            simAdvance(sim, 16);
+            uiTimer(app, app.engine.msClock.load());
+        }
+    }
+};
+
+TEST_F(Indicators, OutputLampLightsWhileATrackPlaysAndGoesOut) {
+    Sequence* s = h.sequenceWithNotes(1, "Song", {0, 96, 192, 288});
+    for (int32_t i = 0; i < s->eventCount; ++i) seqEvents(s)[i].track = 3;
+    s->tracks[3].used = 1;
+    EXPECT_TRUE(h.pixelIs(OUT_LAMP_X, lampY(3), COL_LAMP_DARK));
+    h.leftClick(650, 600);  // PLAY
+    run(48);  // the notes at tick 0 went out; a lamp glows five frames
+    EXPECT_TRUE(h.pixelIs(OUT_LAMP_X, lampY(3), COL_LAMP_LIT));
+    EXPECT_TRUE(h.pixelIs(OUT_LAMP_X, lampY(1), COL_LAMP_DARK));
+    h.leftClick(575, 600);  // STOP
+    run(200);
+    EXPECT_TRUE(h.pixelIs(OUT_LAMP_X, lampY(3), COL_LAMP_DARK));
+}
+
+TEST_F(Indicators, InputLampAndThruIndicatorFollowMidiInput) {
+    h.sequenceWithNotes(1, "Song", {0});
+    selectTrack(app, 2);
+    publishInputState(app);
+    onMidiInput(app, 0, 0x90 | 60 << 8 | 100 << 16);
+    run(16);
+    EXPECT_TRUE(h.pixelIs(IN_LAMP_X, lampY(2), COL_LAMP_LIT));
+    run(200);
+    EXPECT_TRUE(h.pixelIs(IN_LAMP_X, lampY(2), COL_BACKGROUND));
+
+    // Thru off: the cross at (800, 6) blanks while input arrives.
+    settingStore(app.settings.midiThru, 0);
+    redrawAll(app);
+    EXPECT_TRUE(h.pixelIs(807, 13, COL_WHITE));
+    onMidiInput(app, 0, 0x90 | 62 << 8 | 100 << 16);
+    run(16);
+    EXPECT_TRUE(h.pixelIs(807, 13, COL_BACKGROUND));
+}
+
+TEST_F(Indicators, WaitForKeyNoticeWhileTheStartWaitsForANote) {
+    h.sequenceWithNotes(1, "Song", {0});
+    h.leftClick(400, 570);  // WAIT FOR KEY
+    ASSERT_TRUE(app.engine.waitForKey.load());
+    h.leftClick(350, 600);  // REC
+    run(32);
+    EXPECT_TRUE(h.pixelIs(524, 330, COL_WHITE));
+    EXPECT_TRUE(h.pixelIs(600, 340, COL_BACKGROUND));
+    onMidiInput(app, 0, 0x90 | 60 << 8 | 100 << 16);  // the key starts it
+    run(32);
+    EXPECT_FALSE(app.engine.waitingForKey.load());
+    EXPECT_FALSE(h.pixelIs(524, 330, COL_WHITE));
+}
+
+}  // namespace
+}  // namespace qz

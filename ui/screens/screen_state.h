@@ -7,7 +7,9 @@
 
 #include "program/app_state.h"
 #include "ui/framework/ui_state.h"
+#include "ui/screens/bar_ruler_state.h"
 #include "ui/screens/monitor_state.h"
+#include "ui/screens/pads_state.h"
 
 namespace qz {
 
@@ -26,6 +28,10 @@ struct SequencePanelState {
 struct ScreenState {
     MonitorPanels monitorPanels;  // MIDI-in panel and both monitors
     SequencePanelState seqPanel;
+    BarRulerState barRuler;
+    PadsState pads;  // the pads panel and the ALL TRACKS track list
+    // The grid area was painted in this repaint (two dirty bits ask for it).
+    bool gridPainted = false;
     // The mixer's GM DRUM NAME mode: its list covers the activity lamps.
     bool drumNameMode = false;
     // "Wait for any MIDI in note" was drawn at the last repaint; once the

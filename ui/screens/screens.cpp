@@ -29,6 +29,9 @@ void installScreens(AppState& app) {
     installMidiInPanel(app);
     installOutMonitorPanel(app);
     installIndicators(app);
+    installGridPanel(app);
+    installBarRuler(app);
+    installPadsPanel(app);
 }
 
 int initProgramState(AppState& app, bool readSettingsFile, int32_t canvasWidth, int32_t canvasHeight) {

@@ -29,6 +29,9 @@ void installMetronomePanel(AppState& app);
 void installMidiInPanel(AppState& app);
 void installOutMonitorPanel(AppState& app);
 void installIndicators(AppState& app);
+void installGridPanel(AppState& app);
+void installBarRuler(AppState& app);
+void installPadsPanel(AppState& app);
 
 // The names of the opened input devices for the MIDI-in panel's rows (at most
 // five shown, each cut at 40 characters).

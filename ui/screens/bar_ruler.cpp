@@ -77,7 +77,10 @@ void loopPress(AppState& app) {
     const int32_t x = pointerX(app), b = barAtX(w, x);
     if (loopOn(app)) {
         const LoopSpan s = loopSpan(app, w);
-        if (std::abs(x - s.x2) < 7 || (x >= s.x1 && x < s.x1 + 7)) return;
+        if (std::abs(x - s.x2) < 7 || (x >= s.x1 && x < s.x1 + 7)) {
+            ruler(app).loopArmed = std::abs(x - s.x2) < 7 ? 2 : 1;
+            return;
+        }
         if (x >= s.x1 && x < s.x2) {
             applyLoop(app, false, 0, 0);
             return;
@@ -89,6 +92,7 @@ void loopPress(AppState& app) {
     if (pos < e.loopStartTick || pos >= e.loopEndTick) locateBar(app, e.loopStartBar);
 }
 
+// Is the pointer on an end of the loop (which: 1 start, 2 end)?
 bool nearLoopEnd(AppState& app, int32_t& which) {
     if (!loopOn(app)) return false;
     const LoopSpan s = loopSpan(app, gridWindow(app));
@@ -100,14 +104,17 @@ bool nearLoopEnd(AppState& app, int32_t& which) {
 uint32_t loopStrip(AppState& app, uint32_t msg, uint32_t) {
     BarRulerState& r = ruler(app);
     switch (msg) {
-        case PM_LDOWN: loopPress(app); return 0;
-        case PM_LDRAG: {
-            int32_t which = 0;
-            if (r.loopDrag == 0 && nearLoopEnd(app, which)) r.loopDrag = which;
+        case PM_LDOWN:
+            r.loopArmed = 0;
+            loopPress(app);
+            return 0;
+        case PM_LDRAG:
+            // The end pressed follows the pointer.
+            if (r.loopDrag == 0 && loopOn(app)) r.loopDrag = r.loopArmed;
             if (r.loopDrag) setCursorShape(app, CURSOR_SIZE_LR);
             return 0;
-        }
         case PM_LUP: {
+            r.loopArmed = 0;
             if (r.loopDrag == 0) return 0;
             const GridWindow w = gridWindow(app);
             const int32_t b = barAtX(w, std::clamp(pointerX(app), GRID_X, 902));

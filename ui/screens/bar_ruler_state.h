@@ -25,6 +25,8 @@ struct BarRulerState {
     int32_t pasteGhostWidth = 0;
     // 0 none, 1 the loop start, 2 the loop end follows the pointer.
     int32_t loopDrag = 0;
+    // The press was on an end of the loop (1 start, 2 end): a drag moves it.
+    int32_t loopArmed = 0;
     // The marker's "Erase" is held; each drag erases what the marker passes.
     bool markerEraseOn = false;
     // Start and end buttons drawn pressed while held.

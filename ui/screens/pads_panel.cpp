@@ -239,12 +239,12 @@ void drawNoteList(AppState& app) {
     const bool held = isHovered(app, noteList);
     const int32_t base = trackPadBase(app, padTrack(app));
     fillRect(dc, l.area.x, l.area.y, l.area.w, l.area.h, BACKGROUND);
-    selectFont(dc, l.rows == 32 ? FONT_ARIAL_14 : FONT_ARIAL_16);
+    selectFont(dc, l.rows == 32 ? FONT_GUI : FONT_ARIAL_16);
     for (int32_t k = 0; k < l.rows; ++k) {
         const int32_t note = app.ui->padBaseNote + k;
         if (note > 127) break;
         const int32_t y = l.area.y + l.rowHeight * k;
-        const int32_t ty = l.rows == 32 ? y - 2 : y + 1;
+        const int32_t ty = l.rows == 32 ? y - 1 : y + 1;
         if (held && note == p.playingNote) fillRect(dc, l.area.x, y, l.area.w, l.rowHeight - 1, COL_HOVER);
         if (l.rows == 16) hLine(dc, l.area.x, y + l.rowHeight - 1, l.area.w, 1, COL_LAMP_DARK);
         drawNoteB(dc, l.nameX, ty, note, TEXT);

@@ -99,6 +99,10 @@ int pushEvent(SmfReadState& st, uint8_t track, uint8_t status, uint8_t d1, uint8
     return 0;
 }
 
+// An event at the end of the last bar or later has no place in a sequence:
+// a note there could not sound, and saved it would end where it starts.
+bool atSequenceEnd(const SmfReadState& st) { return st.tick >= SMF_TICK_LIMIT; }
+
 void handleTempo(SmfReadState& st, Sequence& seq, const uint8_t* data, uint32_t len) {
     // Tempo metas time the file only in the first chunk, and never in a
     // time-code file, whose deltas are real time.
@@ -111,6 +115,7 @@ void handleTempo(SmfReadState& st, Sequence& seq, const uint8_t* data, uint32_t 
         seq.tempoX10 = int32_t(x10);
         return;
     }
+    if (atSequenceEnd(st)) return;
     pushEvent(st, TEMPO_TRACK, ST_TEMPO, 0, 0, x10, us);
 }
 
@@ -169,22 +174,19 @@ int readSystem(SmfReadState& st, Sequence& seq, uint8_t status, const uint8_t* e
 }
 
 // A channel event of `status`, at its data bytes: stored, or pairing a
-// note-off with its note. Returns 0, READ_CHUNK_ENDS or 3.
+// note-off with its note (also at the sequence end, where nothing new is
+// stored). Returns 0, READ_CHUNK_ENDS or 3.
 int readChannelEvent(SmfReadState& st, uint8_t status, const uint8_t* end) {
     st.runningStatus = status;
     const uint8_t kind = status & 0xF0;
     const int ch = status & 0x0F;
     const int nData = (kind == ST_PROGRAM || kind == ST_CHANNEL_PRESSURE) ? 1 : 2;
     if (end - st.pos < nData) return READ_CHUNK_ENDS;
-    const uint8_t d1 = st.pos[0];
-    const uint8_t d2 = nData == 2 ? st.pos[1] : 0;
-    // A status byte where data belongs: the event is broken and dropped;
-    // reading goes on from the offending byte.
-    if (d1 >= 0x80) return 0;
-    if (d2 >= 0x80) {
-        ++st.pos;
-        return 0;
-    }
+    // A data byte of 0x80 or more is out of range: the event still takes
+    // the bytes its status gives it, so the events after it keep their
+    // timing, and the value is held to 127.
+    const uint8_t d1 = std::min<uint8_t>(st.pos[0], 0x7F);
+    const uint8_t d2 = nData == 2 ? std::min<uint8_t>(st.pos[1], 0x7F) : 0;
     st.pos += nData;
     st.channelUsedFile[ch] = true;
     st.channelUsedChunk[ch] = true;
@@ -192,6 +194,7 @@ int readChannelEvent(SmfReadState& st, uint8_t status, const uint8_t* end) {
 
     if (kind == ST_NOTE && d2 > 0) {
         closePending(st, ch, d1);
+        if (atSequenceEnd(st)) return 0;
         if (int rc = pushEvent(st, st.destTrack, ST_NOTE, d1, d2, SMF_NEW_NOTE_DURATION, 0)) return rc;
         st.pending[ch][d1] = int32_t(st.events.size() - 1);
         return 0;
@@ -200,6 +203,7 @@ int readChannelEvent(SmfReadState& st, uint8_t status, const uint8_t* end) {
         closePending(st, ch, d1);
         return 0;
     }
+    if (atSequenceEnd(st)) return 0;
     return pushEvent(st, st.destTrack, kind, d1, d2, 0, 0);
 }
 
@@ -341,6 +345,7 @@ int parseSmfBody(SmfReadState& st, const uint8_t* begin, const uint8_t* end, Seq
     bool firstChunkChannels[16];
     std::memcpy(firstChunkChannels, st.channelUsedChunk, sizeof firstChunkChannels);
 
+    int chunksRead = 1;
     for (int k = 1; k < count; ++k) {
         if (next + 8 > size) break;  // the header promised more chunks than the file holds
         const uint8_t* hdr = begin + next;
@@ -371,8 +376,9 @@ int parseSmfBody(SmfReadState& st, const uint8_t* begin, const uint8_t* end, Seq
                            [](const SeqEvent& a, const SeqEvent& b) { return a.time < b.time; });
         merged = st.events.size();
         st.longest = std::max(st.longest, st.tick);
+        chunksRead = k + 1;
     }
-    if (st.byChunk && !st.ownFile) moveFirstChunkEvents(st, seq, count, firstChunkChannels);
+    if (st.byChunk && !st.ownFile) moveFirstChunkEvents(st, seq, chunksRead, firstChunkChannels);
     if (!st.byChunk) tracksFromChannels(st, seq);
     return 0;
 }

@@ -186,8 +186,8 @@ void drawBarsField(AppState& app, bool hovered) {
     drawNumber3(dc, BARS_X + 5, BARS_Y + 1, static_cast<int32_t>(app.seq->bars), COL_BLACK);
 }
 
-// Stop, turn the bar loop off and open the Change Bars popup on the
-// sequence's bar count (or close it when it is open).
+// Stop, turn LOOP EDIT and the bar loop off and open the Change Bars popup
+// on the sequence's bar count (or close it when it is open).
 void openChangeBars(AppState& app) {
     if (app.ui->overlayMode == OVERLAY_CHANGE_BARS) {
         setOverlay(app, OVERLAY_NONE);
@@ -195,6 +195,7 @@ void openChangeBars(AppState& app) {
     }
     if (isPlaying(app) || recordMode(app) != 0) stopTransport(app);
     app.engine.loopOn.store(false, std::memory_order_relaxed);
+    app.rec.loopEdit.store(false, std::memory_order_relaxed);
     screens(app).seqPanel.newBars = static_cast<int32_t>(app.seq->bars);
     SequencePanelState& p = screens(app).seqPanel;
     p.barsTyping = false;

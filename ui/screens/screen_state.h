@@ -8,6 +8,7 @@
 #include "program/app_state.h"
 #include "ui/framework/ui_state.h"
 #include "ui/screens/monitor_state.h"
+#include "ui/screens/note_edit_dialogs.h"
 
 namespace qz {
 
@@ -26,6 +27,8 @@ struct SequencePanelState {
 struct ScreenState {
     MonitorPanels monitorPanels;  // MIDI-in panel and both monitors
     SequencePanelState seqPanel;
+    // The note-edit dialogs' values.
+    NoteEditSettings noteEdit;
     // The mixer's GM DRUM NAME mode: its list covers the activity lamps.
     bool drumNameMode = false;
     // "Wait for any MIDI in note" was drawn at the last repaint; once the

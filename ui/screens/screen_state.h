@@ -7,6 +7,7 @@
 
 #include "program/app_state.h"
 #include "ui/framework/ui_state.h"
+#include "ui/screens/mixer_state.h"
 #include "ui/screens/monitor_state.h"
 #include "ui/screens/note_edit_dialogs.h"
 
@@ -29,8 +30,12 @@ struct ScreenState {
     SequencePanelState seqPanel;
     // The note-edit dialogs' values.
     NoteEditSettings noteEdit;
+    MixerState mixer;  // "Midi Out Device" and "TRACK MIDI MESSAGES"
     // The mixer's GM DRUM NAME mode: its list covers the activity lamps.
     bool drumNameMode = false;
+    // The pads' list length (0: 16 rows, 1: 32 rows); the mixer's drum-name
+    // list follows its layout.
+    int32_t padListLength = 0;
     // "Wait for any MIDI in note" was drawn at the last repaint; once the
     // wait ends a full repaint takes it away.
     bool waitNoticeShown = false;

@@ -29,6 +29,8 @@ void installScreens(AppState& app) {
     installMidiInPanel(app);
     installOutMonitorPanel(app);
     installIndicators(app);
+    installMixerPanel(app);
+    installTrackMessagesPanel(app);
 }
 
 int initProgramState(AppState& app, bool readSettingsFile, int32_t canvasWidth, int32_t canvasHeight) {

@@ -29,6 +29,8 @@ void installScreens(AppState& app) {
     installMidiInPanel(app);
     installOutMonitorPanel(app);
     installIndicators(app);
+    installMixerPanel(app);
+    installTrackMessagesPanel(app);
     installGridPanel(app);
     installBarRuler(app);
     installPadsPanel(app);

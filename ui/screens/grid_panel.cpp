@@ -35,8 +35,12 @@ void paintPlainGrid(AppState& app) {
 // The pointer's place in the current track's view, for its own handlers.
 uint32_t plainGridArea(AppState&, uint32_t msg, uint32_t) { return msg; }
 
-// Two dirty bits ask for the grid; it is painted once per repaint.
-void newRepaint(AppState& app) { screens(app).gridPainted = false; }
+// Before the panels of every repaint: the window follows the position, and
+// the grid, which two dirty bits ask for, is painted once.
+void newRepaint(AppState& app) {
+    recomputeGridWindow(app);
+    screens(app).gridPainted = false;
+}
 
 uint32_t gridPanel(AppState& app, uint32_t msg, uint32_t arg) {
     UiState& ui = *app.ui;
@@ -160,7 +164,6 @@ void installGridPanel(AppState& app) {
     r.areaCount = 1;
     registerPanel(app, PANEL_GRID, r);
     registerPainter(app, PAINT_UNDER, newRepaint);
-    app.ui->hooks.recomputeGridWindow = recomputeGridWindow;
 }
 
 }  // namespace qz

@@ -250,8 +250,6 @@ void drawDrumList(AppState& app) {
     DrawContext& dc = app.ui->draw;
     const DrumListLayout l = drumListLayout(app);
     const MixerState& m = mixer(app);
-    // The longest layout's ground, so a switch between layouts leaves nothing.
-    fillRect(dc, LIST_X, 140, LIST_W, 384, COL_BACKGROUND);
     const bool holds = isHovered(app, drumList);
     const TrackRecord& r = app.seq->tracks[currentRow(app)];
     selectFont(dc, l.rowH < 14 ? FONT_GUI : FONT_ARIAL_14);
@@ -270,10 +268,9 @@ void drawDrumList(AppState& app) {
 void drawHeader(AppState& app) {
     DrawContext& dc = app.ui->draw;
     fillRect(dc, 1010, 93, 175, 57, COL_HEADER);
-    selectFont(dc, FONT_ARIAL_16);
-    drawText(dc, 1015, 93, "Midi Out Device", COL_WHITE);
-    if (!trackRouting(app)) drawText(dc, 1015, 112, "Master Device:", COL_WHITE);
     selectFont(dc, FONT_ARIAL_14);
+    drawText(dc, 1015, 95, "Midi Out Device", COL_WHITE);
+    if (!trackRouting(app)) drawText(dc, 1015, 114, "Master Device:", COL_WHITE);
     drawText(dc, 1017, 136, "Track", COL_WHITE);
     drawText(dc, 1054, 136, "Solo", COL_WHITE);
     drawText(dc, 1091, 136, "Mute", COL_WHITE);
@@ -329,6 +326,9 @@ void drawGmDrumSwitch(AppState& app) {
 }
 
 void drawPanel(AppState& app) {
+    // The longest list layout's ground first, so a switch between layouts
+    // leaves nothing behind; the header then covers its top.
+    if (screens(app).drumNameMode) fillRect(app.ui->draw, LIST_X, 140, LIST_W, 384, COL_BACKGROUND);
     drawHeader(app);
     if (screens(app).drumNameMode)
         drawDrumList(app);

@@ -269,8 +269,8 @@ void drawHeader(AppState& app) {
     DrawContext& dc = app.ui->draw;
     fillRect(dc, 1010, 93, 175, 57, COL_HEADER);
     selectFont(dc, FONT_ARIAL_14);
-    drawText(dc, 1015, 95, "Midi Out Device", COL_WHITE);
-    if (!trackRouting(app)) drawText(dc, 1015, 114, "Master Device:", COL_WHITE);
+    drawText(dc, 1015, 93, "Midi Out Device", COL_WHITE);
+    if (!trackRouting(app)) drawText(dc, 1015, 112, "Master Device:", COL_WHITE);
     drawText(dc, 1017, 136, "Track", COL_WHITE);
     drawText(dc, 1054, 136, "Solo", COL_WHITE);
     drawText(dc, 1091, 136, "Mute", COL_WHITE);

@@ -9,6 +9,9 @@
 #include "ui/framework/ui_state.h"
 #include "ui/screens/mixer_state.h"
 #include "ui/screens/monitor_state.h"
+#include "ui/screens/note_edit_dialogs.h"
+#include "ui/screens/bar_ruler_state.h"
+#include "ui/screens/pads_state.h"
 
 namespace qz {
 
@@ -27,7 +30,13 @@ struct SequencePanelState {
 struct ScreenState {
     MonitorPanels monitorPanels;  // MIDI-in panel and both monitors
     SequencePanelState seqPanel;
+    // The note-edit dialogs' values.
+    NoteEditSettings noteEdit;
     MixerState mixer;  // "Midi Out Device" and "TRACK MIDI MESSAGES"
+    BarRulerState barRuler;
+    PadsState pads;  // the pads panel and the ALL TRACKS track list
+    // The grid area was painted in this repaint (two dirty bits ask for it).
+    bool gridPainted = false;
     // The mixer's GM DRUM NAME mode: its list covers the activity lamps.
     bool drumNameMode = false;
     // The pads' list length (0: 16 rows, 1: 32 rows); the mixer's drum-name

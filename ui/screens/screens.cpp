@@ -31,6 +31,9 @@ void installScreens(AppState& app) {
     installIndicators(app);
     installMixerPanel(app);
     installTrackMessagesPanel(app);
+    installGridPanel(app);
+    installBarRuler(app);
+    installPadsPanel(app);
 }
 
 int initProgramState(AppState& app, bool readSettingsFile, int32_t canvasWidth, int32_t canvasHeight) {

@@ -31,6 +31,9 @@ void installOutMonitorPanel(AppState& app);
 void installIndicators(AppState& app);
 void installMixerPanel(AppState& app);
 void installTrackMessagesPanel(AppState& app);
+void installGridPanel(AppState& app);
+void installBarRuler(AppState& app);
+void installPadsPanel(AppState& app);
 
 // The names of the opened input devices for the MIDI-in panel's rows (at most
 // five shown, each cut at 40 characters).

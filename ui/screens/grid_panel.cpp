@@ -160,7 +160,7 @@ void installGridPanel(AppState& app) {
     r.areaCount = 1;
     registerPanel(app, PANEL_GRID, r);
     registerPainter(app, PAINT_UNDER, newRepaint);
-    app.ui->hooks.recomputeGridWindow = recomputeGridWindow;
+    registerPainter(app, PAINT_UNDER, recomputeGridWindow);
 }
 
 }  // namespace qz

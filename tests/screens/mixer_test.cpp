@@ -323,7 +323,7 @@ TEST_F(Mixer, DrumNameListFollowsThePadsLayoutAndPlaysItsRows) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rows);
         app.rec.loopEdit.store(c.loopEdit);
-        screens(app).padListLength = c.listLength;
+        screens(app).pads.listLength = c.listLength;
         texts.clear();
         redrawAll(app);
         EXPECT_EQ(texts.lastIn(1008, c.top, 170, c.rowH), "Bass Drum 1");
@@ -337,6 +337,14 @@ TEST_F(Mixer, DrumNameListFollowsThePadsLayoutAndPlaysItsRows) {
     onLeftDown(app, 1050, 140 + 48 + 10);
     onLeftUp(app);
     EXPECT_EQ(sent(), (std::vector<std::string>{"0 90 26 7F", "0 90 26 00"}));
+    // Scrolling the pads' list moves the names with it at the next frame.
+    app.rec.loopEdit.store(false);
+    redrawAll(app);
+    texts.clear();
+    h.wheel(280, 300, false);
+    ASSERT_EQ(app.ui->padBaseNote, 37);
+    uiTimer(app, app.ui->lastFrameMs + 16);
+    EXPECT_EQ(texts.lastIn(1008, 150, 170, 23), "Acoustic Snare");
     // In ALL TRACKS the switch is blank and holds.
     app.allTracks = true;
     h.leftClick(1047, 538);

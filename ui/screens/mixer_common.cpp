@@ -391,7 +391,7 @@ void mixDrawButton(AppState& app, uint32_t id) {
     const bool held = (mixer(app).held & (1u << id)) != 0;
     bevelButton(dc, held, b.x, b.y, b.w, b.h, held ? COL_BUTTON_ON : COL_BUTTON_OFF, COL_BEVEL_LIGHT,
                 COL_BEVEL_DARK);
-    const int32_t ink = held ? COL_BLACK : COL_WHITE;
+    const int32_t ink = COL_BLACK;  // both faces are light
     const int32_t shift = held ? 1 : 0;
     selectFont(dc, b.h >= 30 && !b.line2 ? FONT_ARIAL_18 : FONT_ARIAL_14);
     const int32_t lineH = b.h >= 30 && !b.line2 ? 18 : 14;

@@ -193,7 +193,7 @@ struct DrumListLayout {
 };
 DrumListLayout drumListLayout(const AppState& app) {
     if (app.rec.loopEdit.load(std::memory_order_relaxed)) return {140, 8, 48};
-    if (screens(app).padListLength == 1) return {140, 32, 12};
+    if (screens(app).pads.listLength == 1) return {140, 32, 12};
     return {150, 16, 23};
 }
 constexpr int32_t LIST_X = 1005, LIST_W = 180;
@@ -246,12 +246,23 @@ uint32_t drumList(AppState& app, uint32_t msg, uint32_t) {
     return 0;
 }
 
+// What the list shows depends on the pads' base note and layout, which the
+// pads and the grid change without a word to the mixer.
+uint32_t drumListKey(const AppState& app) {
+    const DrumListLayout l = drumListLayout(app);
+    return uint32_t(app.ui->padBaseNote & 0xFF) | uint32_t(l.rows) << 8;
+}
+
+// The UI frame's part: repaint the list when its pads changed.
+void mixerFrameWork(AppState& app) {
+    if (screens(app).drumNameMode && drumListKey(app) != mixer(app).drumListShown) markDirty(app, DIRTY_MIXER);
+}
+
 void drawDrumList(AppState& app) {
     DrawContext& dc = app.ui->draw;
     const DrumListLayout l = drumListLayout(app);
-    const MixerState& m = mixer(app);
-    // The longest layout's ground, so a switch between layouts leaves nothing.
-    fillRect(dc, LIST_X, 140, LIST_W, 384, COL_BACKGROUND);
+    MixerState& m = mixer(app);
+    m.drumListShown = drumListKey(app);
     const bool holds = isHovered(app, drumList);
     const TrackRecord& r = app.seq->tracks[currentRow(app)];
     selectFont(dc, l.rowH < 14 ? FONT_GUI : FONT_ARIAL_14);
@@ -270,10 +281,9 @@ void drawDrumList(AppState& app) {
 void drawHeader(AppState& app) {
     DrawContext& dc = app.ui->draw;
     fillRect(dc, 1010, 93, 175, 57, COL_HEADER);
-    selectFont(dc, FONT_ARIAL_16);
+    selectFont(dc, FONT_ARIAL_14);
     drawText(dc, 1015, 93, "Midi Out Device", COL_WHITE);
     if (!trackRouting(app)) drawText(dc, 1015, 112, "Master Device:", COL_WHITE);
-    selectFont(dc, FONT_ARIAL_14);
     drawText(dc, 1017, 136, "Track", COL_WHITE);
     drawText(dc, 1054, 136, "Solo", COL_WHITE);
     drawText(dc, 1091, 136, "Mute", COL_WHITE);
@@ -329,6 +339,9 @@ void drawGmDrumSwitch(AppState& app) {
 }
 
 void drawPanel(AppState& app) {
+    // The longest list layout's ground first, so a switch between layouts
+    // leaves nothing behind; the header then covers its top.
+    if (screens(app).drumNameMode) fillRect(app.ui->draw, LIST_X, 140, LIST_W, 384, COL_BACKGROUND);
     drawHeader(app);
     if (screens(app).drumNameMode)
         drawDrumList(app);
@@ -390,6 +403,7 @@ void installMixerPanel(AppState& app) {
     PanelRecord r;
     r.proc = mixerPanel;
     r.paintBits[0] = DIRTY_MIXER;
+    r.frameWork = mixerFrameWork;
     r.areas[0] = {1016, 1184, 94, 563};
     r.areaCount = 1;
     r.live = mixerLive;

@@ -35,6 +35,8 @@ struct MixerState {
     int32_t drumNote = -1;
     int32_t drumRow = -1;
     int32_t drumTrack = 0;
+    // The pads' base note and row count the list was last drawn for.
+    uint32_t drumListShown = 0;
     // Names of the opened output devices for the six device rows.
     char outNames[MIXER_DEVICE_ROWS][MIXER_DEVICE_NAME + 1] = {};
 };

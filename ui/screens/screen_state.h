@@ -39,9 +39,6 @@ struct ScreenState {
     bool gridPainted = false;
     // The mixer's GM DRUM NAME mode: its list covers the activity lamps.
     bool drumNameMode = false;
-    // The pads' list length (0: 16 rows, 1: 32 rows); the mixer's drum-name
-    // list follows its layout.
-    int32_t padListLength = 0;
     // "Wait for any MIDI in note" was drawn at the last repaint; once the
     // wait ends a full repaint takes it away.
     bool waitNoticeShown = false;

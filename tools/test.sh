@@ -22,7 +22,7 @@ cmake --build build -j"$JOBS"
 step "cross-build for Windows (MinGW-w64)"
 if command -v x86_64-w64-mingw32-g++-posix > /dev/null; then
   cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release > /dev/null
+    -DCMAKE_BUILD_TYPE=Release -DQZ_BUILD_BENCH=ON > /dev/null
   cmake --build build-win -j"$JOBS" || failed=1
 else
   echo "no MinGW-w64 compiler: the Wine tests are skipped"

@@ -176,7 +176,8 @@ INT_PTR CALLBACK textProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 int textDialog(void*, const TextDialogDef& def, const char* initial, int maxChars,
                bool (*accept)(void* ctx, const char* text), void* ctx) {
-    DialogTemplate t(def.title, short(def.x), short(def.y), 140, 44);
+    DialogTemplate t(def.title, short(def.x), short(def.y), short(def.w > 0 ? def.w : 140),
+                     short(def.h > 0 ? def.h + 4 : 44));
     t.edit(17, 8, 100, ID_EDIT);
     t.button(30, 26, 36, IDOK, "Enter", true);
     t.button(76, 26, 36, IDCANCEL, "Cancel");

@@ -125,6 +125,9 @@ void onCreated(void* user) {
     const char* inNames[PLATFORM_MAX_IN_PORTS] = {};
     for (int i = 0; i < prog.ports->inCount && i < PLATFORM_MAX_IN_PORTS; ++i) inNames[i] = prog.ports->inNames[i];
     setInputDeviceNames(app, inNames, prog.ports->inCount);
+    const char* outNames[PLATFORM_MAX_OUT_PORTS] = {};
+    for (int i = 0; i < prog.ports->outCount && i < PLATFORM_MAX_OUT_PORTS; ++i) outNames[i] = prog.ports->outNames[i];
+    setOutputDeviceNames(app, outNames, prog.ports->outCount);
     prog.stateReady = true;
     startEngineTimer(prog.engineTimer, app);
     prog.inputOpen.store(true, std::memory_order_release);

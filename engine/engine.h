@@ -179,6 +179,9 @@ void sendAllTrackSetups(Sequencer& app);
 void sendBankAndProgram(Sequencer& app, int track);
 void auditionOn(Sequencer& app, int track);
 void auditionOff(Sequencer& app, int track);
+// The audition's test note of a track: a drum part sounds a snare-like 47,
+// others 60.
+int auditionNote(const Sequencer& app, int track);
 
 // ---- Metronome and count-in (metronome.cpp) ---------------------------------------------
 

@@ -86,7 +86,8 @@ void playEvent(Sequencer& app, const SeqEvent& x) {
         break;
     }
     case ST_NOTE_OFF:
-        releaseRunningNote(app, uint32_t(track), uint32_t(x.data1 & 127));
+        // The note-on sounded the mapped note; its release must find that one.
+        releaseRunningNote(app, uint32_t(track), uint32_t(r.noteMap[x.data1 & 127] & 127));
         break;
     case ST_CONTROL:
         // Bank select reaches the device only through the track set-up.

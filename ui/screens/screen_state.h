@@ -7,7 +7,11 @@
 
 #include "program/app_state.h"
 #include "ui/framework/ui_state.h"
+#include "ui/screens/mixer_state.h"
 #include "ui/screens/monitor_state.h"
+#include "ui/screens/note_edit_dialogs.h"
+#include "ui/screens/bar_ruler_state.h"
+#include "ui/screens/pads_state.h"
 
 namespace qz {
 
@@ -26,8 +30,18 @@ struct SequencePanelState {
 struct ScreenState {
     MonitorPanels monitorPanels;  // MIDI-in panel and both monitors
     SequencePanelState seqPanel;
+    // The note-edit dialogs' values.
+    NoteEditSettings noteEdit;
+    MixerState mixer;  // "Midi Out Device" and "TRACK MIDI MESSAGES"
+    BarRulerState barRuler;
+    PadsState pads;  // the pads panel and the ALL TRACKS track list
+    // The grid area was painted in this repaint (two dirty bits ask for it).
+    bool gridPainted = false;
     // The mixer's GM DRUM NAME mode: its list covers the activity lamps.
     bool drumNameMode = false;
+    // The pads' list length (0: 16 rows, 1: 32 rows); the mixer's drum-name
+    // list follows its layout.
+    int32_t padListLength = 0;
     // "Wait for any MIDI in note" was drawn at the last repaint; once the
     // wait ends a full repaint takes it away.
     bool waitNoticeShown = false;

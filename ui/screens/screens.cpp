@@ -29,6 +29,11 @@ void installScreens(AppState& app) {
     installMidiInPanel(app);
     installOutMonitorPanel(app);
     installIndicators(app);
+    installMixerPanel(app);
+    installTrackMessagesPanel(app);
+    installGridPanel(app);
+    installBarRuler(app);
+    installPadsPanel(app);
 }
 
 int initProgramState(AppState& app, bool readSettingsFile, int32_t canvasWidth, int32_t canvasHeight) {

@@ -7,7 +7,10 @@
 
 #include "program/app_state.h"
 #include "ui/framework/ui_state.h"
+#include "ui/screens/chord_panel.h"
+#include "ui/screens/midi_button_panel.h"
 #include "ui/screens/monitor_state.h"
+#include "ui/screens/step_editor.h"
 
 namespace qz {
 
@@ -26,6 +29,10 @@ struct SequencePanelState {
 struct ScreenState {
     MonitorPanels monitorPanels;  // MIDI-in panel and both monitors
     SequencePanelState seqPanel;
+    MidiButtonPanelState midiButtons;  // the MIDI to button window
+    ChordPanelState chordPanel;        // the Note to Chord panel
+    ChordEditState chordEdit;          // the Chord Edit window
+    StepEditorState stepEditor;        // the step editor's filters and rows
     // The mixer's GM DRUM NAME mode: its list covers the activity lamps.
     bool drumNameMode = false;
     // "Wait for any MIDI in note" was drawn at the last repaint; once the

@@ -29,6 +29,10 @@ void installMetronomePanel(AppState& app);
 void installMidiInPanel(AppState& app);
 void installOutMonitorPanel(AppState& app);
 void installIndicators(AppState& app);
+void installMidiButtonPanel(AppState& app);
+void installChordPanel(AppState& app);
+void installStepEditor(AppState& app);
+void installChordEdit(AppState& app);
 
 // The names of the opened input devices for the MIDI-in panel's rows (at most
 // five shown, each cut at 40 characters).

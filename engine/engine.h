@@ -143,6 +143,9 @@ void runningNotesStep(Sequencer& app, int32_t n);
 void addRunningNote(Sequencer& app, uint32_t duration, uint32_t note, uint32_t channel, uint32_t device,
                     uint32_t track);
 void releaseRunningNote(Sequencer& app, uint32_t track, uint32_t note);
+// (tick) The same, its note-off sent at once (a live chord released before
+// the next one sounds).
+void endRunningNote(Sequencer& app, uint32_t track, uint32_t note);
 void cancelRunningNote(Sequencer& app, uint32_t note, uint32_t channel, uint32_t device);
 void allRunningNotesOff(Sequencer& app);
 // Port a track's messages go to under the MASTER/TRACK choice.

@@ -156,6 +156,19 @@ void releaseRunningNote(Sequencer& app, uint32_t track, uint32_t note) {
     }
 }
 
+void endRunningNote(Sequencer& app, uint32_t track, uint32_t note) {
+    EngineState& e = app.engine;
+    for (int i = 0; i < e.runningHigh; ++i) {
+        RunningNote& rn = e.running[i];
+        if (rn.remaining != 0 && rn.track == track && rn.note == note) {
+            rn.remaining = 0;
+            noteOff(app, rn);
+            e.sounding[rn.channel & 15][rn.note & 127] = 0;
+            return;
+        }
+    }
+}
+
 void cancelRunningNote(Sequencer& app, uint32_t note, uint32_t channel, uint32_t device) {
     EngineState& e = app.engine;
     for (int i = 0; i < e.runningHigh; ++i) {

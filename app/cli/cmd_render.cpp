@@ -45,11 +45,12 @@ bool installText(DrawContext& dc) {
 }  // namespace
 
 int cmdRender(int argc, char** argv) {
-    // Trailing "--move X,Y", "--click X,Y" and "--key DIGIT" act on the
-    // screen before it is drawn, as the pointer and the keys would (to see a
-    // hovered field, typed digits or an open overlay).
+    // Trailing "--move X,Y", "--click X,Y", "--key DIGIT", "--overlay N" (as
+    // the menu opens one) and "--note-track T" (track T made a NOTE track)
+    // act on the screen before it is drawn, as the pointer and the keys would
+    // (to see a hovered field, typed digits or an open overlay).
     struct InputStep {
-        char kind;  // 'm' move, 'c' click, 'k' key
+        char kind;  // 'm' move, 'c' click, 'k' key, 'o' overlay, 'n' NOTE track
         int x, y;
     };
     std::vector<InputStep> steps;
@@ -62,11 +63,19 @@ int cmdRender(int argc, char** argv) {
     }
     while (argc >= 4) {
         const std::string opt = argv[argc - 2];
-        InputStep step{opt == "--click" ? 'c' : opt == "--key" ? 'k' : 'm', 0, 0};
-        const bool ok = (opt == "--click" || opt == "--move")
-                            ? std::sscanf(argv[argc - 1], "%d,%d", &step.x, &step.y) == 2
-                            : opt == "--key" && std::sscanf(argv[argc - 1], "%d", &step.x) == 1 && step.x >= 0 &&
-                                  step.x <= 9;
+        InputStep step{opt == "--click"        ? 'c'
+                       : opt == "--key"        ? 'k'
+                       : opt == "--overlay"    ? 'o'
+                       : opt == "--note-track" ? 'n'
+                                               : 'm',
+                       0, 0};
+        bool ok = false;
+        if (opt == "--click" || opt == "--move")
+            ok = std::sscanf(argv[argc - 1], "%d,%d", &step.x, &step.y) == 2;
+        else if (opt == "--key")
+            ok = std::sscanf(argv[argc - 1], "%d", &step.x) == 1 && step.x >= 0 && step.x <= 9;
+        else if (opt == "--overlay" || opt == "--note-track")
+            ok = std::sscanf(argv[argc - 1], "%d", &step.x) == 1 && step.x >= 0 && step.x <= 16;
         if (!ok) break;
         steps.insert(steps.begin(), step);
         argc -= 2;
@@ -101,6 +110,14 @@ int cmdRender(int argc, char** argv) {
         for (const InputStep& step : steps) {
             if (step.kind == 'k') {
                 onKey(*app, uint32_t(step.x));
+                continue;
+            }
+            if (step.kind == 'o') {
+                setOverlay(*app, uint32_t(step.x));
+                continue;
+            }
+            if (step.kind == 'n') {
+                if (step.x >= 1 && ensureSequence(*app) == 0) app->seq->tracks[step.x].type = TRACK_TYPE_NOTE;
                 continue;
             }
             onMouseMove(*app, step.x, step.y);

@@ -12,6 +12,9 @@
 #include "ui/screens/note_edit_dialogs.h"
 #include "ui/screens/bar_ruler_state.h"
 #include "ui/screens/pads_state.h"
+#include "ui/screens/chord_panel.h"
+#include "ui/screens/midi_button_panel.h"
+#include "ui/screens/step_editor.h"
 
 namespace qz {
 
@@ -37,6 +40,10 @@ struct ScreenState {
     PadsState pads;  // the pads panel and the ALL TRACKS track list
     // The grid area was painted in this repaint (two dirty bits ask for it).
     bool gridPainted = false;
+    MidiButtonPanelState midiButtons;  // the MIDI to button window
+    ChordPanelState chordPanel;        // the Note to Chord panel
+    ChordEditState chordEdit;          // the Chord Edit window
+    StepEditorState stepEditor;        // the step editor's filters and rows
     // The mixer's GM DRUM NAME mode: its list covers the activity lamps.
     bool drumNameMode = false;
     // "Wait for any MIDI in note" was drawn at the last repaint; once the

@@ -34,6 +34,10 @@ void installTrackMessagesPanel(AppState& app);
 void installGridPanel(AppState& app);
 void installBarRuler(AppState& app);
 void installPadsPanel(AppState& app);
+void installMidiButtonPanel(AppState& app);
+void installChordPanel(AppState& app);
+void installStepEditor(AppState& app);
+void installChordEdit(AppState& app);
 
 // The names of the opened input devices for the MIDI-in panel's rows (at most
 // five shown, each cut at 40 characters).

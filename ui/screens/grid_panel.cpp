@@ -35,6 +35,14 @@ void paintPlainGrid(AppState& app) {
 // The pointer's place in the current track's view, for its own handlers.
 uint32_t plainGridArea(AppState&, uint32_t msg, uint32_t) { return msg; }
 
+// The view the current track shows: the 16-row drum view, or the plain grid
+// for the views still to come (NOTE tracks, LOOP EDIT, 32 rows).
+bool drum16(AppState& app) {
+    const TrackRecord& t = app.seq->tracks[std::clamp(app.currentTrack, 1, USER_TRACKS)];
+    return t.type != TRACK_TYPE_NOTE && !app.rec.loopEdit.load(std::memory_order_relaxed) &&
+           screens(app).pads.listLength == 0;
+}
+
 // Before the panels of every repaint: the window follows the position, and
 // the grid, which two dirty bits ask for, is painted once.
 void newRepaint(AppState& app) {
@@ -48,7 +56,10 @@ uint32_t gridPanel(AppState& app, uint32_t msg, uint32_t arg) {
     switch (msg) {
         case PM_PROBE:
             if (!inPanelArea(app, PANEL_GRID) || ui.mouseX < 327 || ui.mouseY < 113) return msg;
-            hitTest(app, plainGridArea, 0, 0, 327, 113, 678, 445);
+            if (!app.allTracks && drum16(app))
+                hitTest(app, drumGrid16Area, 0, 0, 326, 132, 598, 407);
+            else
+                hitTest(app, plainGridArea, 0, 0, 327, 113, 678, 445);
             return 0;
         case PM_PAINT: {
             ScreenState& s = screens(app);
@@ -57,6 +68,8 @@ uint32_t gridPanel(AppState& app, uint32_t msg, uint32_t arg) {
             if (ui.trackMuteMode) return trackMuteScreen(app, msg, arg);
             if (app.allTracks)
                 paintTrackOverview(app);
+            else if (drum16(app))
+                paintDrumGrid16(app);
             else
                 paintPlainGrid(app);
             drawBarRulerOverGrid(app);

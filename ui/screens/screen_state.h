@@ -49,6 +49,13 @@ struct ScreenState {
     // "Wait for any MIDI in note" was drawn at the last repaint; once the
     // wait ends a full repaint takes it away.
     bool waitNoticeShown = false;
+    // The drum grid's pointer: the tick under it unrounded and rounded to
+    // the timing-correct step, and the x of the rounded tick.
+    Tick hoverTickRaw = 0;
+    Tick hoverTick = 0;
+    int32_t hoverX = 336;
+    // A click without MOUSE REC shows the hint until the button is let go.
+    bool clickBanner = false;
 };
 
 inline ScreenState& screens(AppState& app) {

@@ -25,7 +25,7 @@ int currentTrackSeen(const Sequencer& app) {
 
 bool recordingWhileRunning(const Sequencer& app) {
     return app.engine.playing.load(std::memory_order_acquire) &&
-           app.engine.recordMode.load(std::memory_order_relaxed) != 0;
+           app.engine.recordMode.load(std::memory_order_relaxed) != RECORD_OFF;
 }
 
 // Take what the producers queued: a restart drops the note-ons still

@@ -32,6 +32,11 @@ void installScreens(AppState& app) {
     installMidiInPanel(app);
     installOutMonitorPanel(app);
     installIndicators(app);
+    installMixerPanel(app);
+    installTrackMessagesPanel(app);
+    installGridPanel(app);
+    installBarRuler(app);
+    installPadsPanel(app);
     installMidiButtonPanel(app);
     installChordPanel(app);
     installStepEditor(app);

@@ -233,7 +233,8 @@ uint32_t noteToChordPanel(AppState& app, uint32_t msg, uint32_t arg) {
 }
 
 void installChordPanel(AppState& app) {
-    // The pads panel, where there is one, hands its NOTE tracks to this one.
+    // The pads panel shows this one in its column for a NOTE track.
+    screens(app).pads.noteColumn = noteToChordPanel;
     if (app.ui->panels[PANEL_PADS].proc) return;
     PanelRecord r;
     r.proc = noteToChordPanel;

@@ -85,9 +85,8 @@ void liveQueueStep(Sequencer& app) {
         if (e.time > r.liveClock)
             r.livePending[w++] = e;
         else if (e.status == ST_NOTE_OFF)
-            // A released chord is silent before the next one sounds; the
-            // note-on sounded the track's mapped note, so end that one.
-            endRunningNote(app, e.track, uint32_t(app.seq->tracks[e.track].noteMap[e.data1 & 127] & 127));
+            // A released chord is silent before the next one sounds.
+            endRunningNote(app, e.track, e.data1);
         else
             playEvent(app, e);
     }

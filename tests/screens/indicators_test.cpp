@@ -96,5 +96,17 @@ TEST_F(Indicators, WaitForKeyNoticeWhileTheStartWaitsForANote) {
     EXPECT_FALSE(h.pixelIs(524, 330, COL_WHITE));
 }
 
+// The frame's hooks come from the state the program builds: a hook set only
+// by a test would leave the window without what it stands for. The window's
+// own `present` comes from the platform, and no screen asks for
+// `refreshFrameValues` yet. A new hook changes the record's size and so
+// this list.
+TEST(FrameHooksTest, TheProgramStateSetsTheHooksOfItsScreens) {
+    static_assert(sizeof(FrameHooks) == 3 * sizeof(void (*)()), "a new hook: name its writer here");
+    Harness h;
+    const FrameHooks& hooks = h.app->ui->hooks;
+    EXPECT_NE(hooks.pollEngine, nullptr);
+}
+
 }  // namespace
 }  // namespace qz

@@ -156,6 +156,9 @@ void runningNotesStep(Sequencer& app, int32_t n);
 void addRunningNote(Sequencer& app, uint32_t duration, uint32_t note, uint32_t channel, uint32_t device,
                     uint32_t track);
 void releaseRunningNote(Sequencer& app, uint32_t track, uint32_t note);
+// (tick) The same, its note-off sent at once (a live chord released before
+// the next one sounds).
+void endRunningNote(Sequencer& app, uint32_t track, uint32_t note);
 void cancelRunningNote(Sequencer& app, uint32_t note, uint32_t channel, uint32_t device);
 void allRunningNotesOff(Sequencer& app);
 // Port a track's messages go to under the MASTER/TRACK choice.
@@ -192,6 +195,9 @@ void sendAllTrackSetups(Sequencer& app);
 void sendBankAndProgram(Sequencer& app, int track);
 void auditionOn(Sequencer& app, int track);
 void auditionOff(Sequencer& app, int track);
+// The audition's test note of a track: a drum part sounds a snare-like 47,
+// others 60.
+int auditionNote(const Sequencer& app, int track);
 
 // ---- Metronome and count-in (metronome.cpp) ---------------------------------------------
 

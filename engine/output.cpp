@@ -250,18 +250,21 @@ void sendAllTrackSetups(Sequencer& app) {
 
 namespace {
 
-// Audition note of a track: a drum part sounds a snare-like 47, others 60.
 void audition(Sequencer& app, int track, uint8_t velocity) {
     if (!app.seq || track < 0 || track >= TRACK_RECORDS) return;
     const TrackRecord& r = app.seq->tracks[track];
-    int port = outputPortFor(app, r.device);
-    int c = r.channel & 15;
-    bool drumPort = port >= 0 && port < OUT_PORTS && settingLoad(app.settings.resetMode[port]) != 0;
-    uint8_t note = c == 9 || (r.drumPart && drumPort) ? 47 : 60;
-    queueTrackMessage(app, r.device, c, 0x90, note, velocity);
+    queueTrackMessage(app, r.device, r.channel & 15, 0x90, uint8_t(auditionNote(app, track)), velocity);
 }
 
 }  // namespace
+
+int auditionNote(const Sequencer& app, int track) {
+    if (!app.seq || track < 0 || track >= TRACK_RECORDS) return 60;
+    const TrackRecord& r = app.seq->tracks[track];
+    int port = outputPortFor(app, r.device);
+    bool drumPort = port >= 0 && port < OUT_PORTS && settingLoad(app.settings.resetMode[port]) != 0;
+    return (r.channel & 15) == 9 || (r.drumPart && drumPort) ? 47 : 60;
+}
 
 void auditionOn(Sequencer& app, int track) {
     audition(app, track, 127);

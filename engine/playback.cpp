@@ -86,7 +86,8 @@ void playEvent(Sequencer& app, const SeqEvent& x) {
         break;
     }
     case ST_NOTE_OFF:
-        releaseRunningNote(app, uint32_t(track), uint32_t(x.data1 & 127));
+        // The note-on sounded the mapped note; its release must find that one.
+        releaseRunningNote(app, uint32_t(track), uint32_t(r.noteMap[x.data1 & 127] & 127));
         break;
     case ST_CONTROL:
         // Bank select reaches the device only through the track set-up.
@@ -150,6 +151,19 @@ void releaseRunningNote(Sequencer& app, uint32_t track, uint32_t note) {
         RunningNote& rn = e.running[i];
         if (rn.remaining != 0 && rn.track == track && rn.note == note) {
             rn.remaining = 1;  // its note-off goes out on the next tick
+            return;
+        }
+    }
+}
+
+void endRunningNote(Sequencer& app, uint32_t track, uint32_t note) {
+    EngineState& e = app.engine;
+    for (int i = 0; i < e.runningHigh; ++i) {
+        RunningNote& rn = e.running[i];
+        if (rn.remaining != 0 && rn.track == track && rn.note == note) {
+            rn.remaining = 0;
+            noteOff(app, rn);
+            e.sounding[rn.channel & 15][rn.note & 127] = 0;
             return;
         }
     }

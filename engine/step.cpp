@@ -51,6 +51,10 @@ void insertStepEntry(Sequencer& app, const SeqEvent& e) {
             stepCursor(app);
         return;
     }
+    if (e.status == ST_CHORD_STEP) {
+        stepAfterChord(app, e.value);
+        return;
+    }
     if (e.status == ST_NOTE_OFF) {
         if (app.seq->exists) closeNote(app, e.track, e.data1);
         return;

@@ -46,6 +46,38 @@ bool underOverlay(const AppState& app) {
     return app.ui->overlayMode != OVERLAY_NONE;
 }
 
+// ---- Notices --------------------------------------------------------------------------
+
+// "Copy NN to MM" for 1000 ms.
+void showCopyNotice(AppState& app, int fromSlot, int toSlot) {
+    DrawContext& dc = app.ui->draw;
+    const int32_t font = dc.font;
+    frameRect(dc, 550, 42, 150, 40, COL_NOTE_ROW);
+    frameRect(dc, 551, 43, 148, 38, COL_NOTE_ROW);
+    frameRect(dc, 552, 44, 146, 36, COL_NOTE_ROW);
+    fillRect(dc, 553, 45, 144, 34, COL_WHITE);
+    selectFont(dc, FONT_ARIAL_16);
+    drawText(dc, 575, 52, "Copy        to   ", COL_BLACK);
+    drawNumberZero(dc, 620, 52, fromSlot, 99, COL_BLACK);
+    drawNumberZero(dc, 660, 52, toSlot, 99, COL_BLACK);
+    selectFont(dc, font);
+    holdNotice(app, 1000);
+}
+
+// The name-exists banner at (x, y); the caller decides how long it stays.
+void showNameExists(AppState& app, int32_t x, int32_t y, const char* name) {
+    DrawContext& dc = app.ui->draw;
+    const int32_t font = dc.font;
+    fillRect(dc, x, y - 18, 300, 18, 212);
+    selectFont(dc, FONT_ARIAL_16);
+    drawText(dc, x + 5, y - 16, "Sequnce Mame Exist!!", COL_WHITE);
+    drawNoticeBox(dc, x, y, 212, 211);
+    selectFont(dc, FONT_ARIAL_22_8);
+    drawTextN(dc, x + 25, y + 5, name, 16, COL_BLACK);
+    selectFont(dc, font);
+    holdNotice(app, 0);
+}
+
 // ---- Tempo ------------------------------------------------------------------------
 
 // Store a tempo in tenths in the current sequence; a real sequence's running
@@ -186,8 +218,8 @@ void drawBarsField(AppState& app, bool hovered) {
     drawNumber3(dc, BARS_X + 5, BARS_Y + 1, static_cast<int32_t>(seqBarsLoad(app)), COL_BLACK);
 }
 
-// Stop, turn the bar loop off and open the Change Bars popup on the
-// sequence's bar count (or close it when it is open).
+// Stop, turn LOOP EDIT and the bar loop off and open the Change Bars popup
+// on the sequence's bar count (or close it when it is open).
 void openChangeBars(AppState& app) {
     if (app.ui->overlayMode == OVERLAY_CHANGE_BARS) {
         setOverlay(app, OVERLAY_NONE);
@@ -195,6 +227,7 @@ void openChangeBars(AppState& app) {
     }
     if (isPlaying(app) || recordMode(app) != RECORD_OFF) stopTransport(app);
     app.engine.loopOn.store(false, std::memory_order_relaxed);
+    app.rec.loopEdit.store(false, std::memory_order_relaxed);
     screens(app).seqPanel.newBars = static_cast<int32_t>(seqBarsLoad(app));
     SequencePanelState& p = screens(app).seqPanel;
     p.barsTyping = false;

@@ -70,7 +70,7 @@ LoopSpan loopSpan(const AppState& app, const GridWindow& w) {
 // A left press on the loop strip (also what the other strips pass on while
 // the loop plays). A press on either end only arms the drag that follows.
 void loopPress(AppState& app) {
-    const RecordMode mode = app.engine.recordMode.load(std::memory_order_relaxed);
+    const int32_t mode = app.engine.recordMode.load(std::memory_order_relaxed);
     if (loopEdit(app) || (isPlaying(app) && app.allTracks && (mode == RECORD_REC || mode == RECORD_OVER_DUB))) return;
     if (ensureSequence(app) != 0) return;
     const GridWindow w = gridWindow(app);

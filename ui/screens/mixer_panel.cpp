@@ -91,7 +91,7 @@ uint32_t masterField(AppState& app, uint32_t msg, uint32_t arg) {
 // ---- Track, SOLO and MUTE columns ---------------------------------------------------------
 
 bool recordingRuns(const AppState& app) {
-    const RecordMode mode = app.engine.recordMode.load(std::memory_order_relaxed);
+    const int32_t mode = app.engine.recordMode.load(std::memory_order_relaxed);
     return app.engine.playing.load(std::memory_order_acquire) && (mode == RECORD_REC || mode == RECORD_OVER_DUB);
 }
 

@@ -24,7 +24,7 @@ constexpr int32_t RULE_COLOUR = COL_LAMP_DARK;
 
 bool isPlaying(const AppState& app) { return app.engine.playing.load(std::memory_order_acquire); }
 bool recordingRuns(const AppState& app) {
-    const RecordMode m = app.engine.recordMode.load(std::memory_order_relaxed);
+    const int32_t m = app.engine.recordMode.load(std::memory_order_relaxed);
     return isPlaying(app) && (m == RECORD_REC || m == RECORD_OVER_DUB);
 }
 

@@ -60,7 +60,7 @@ int buildRows(AppState& app) {
     int n = 0;
     while (i < count && n < STEP_ROWS) {
         const SeqEvent& e = ev[i++];
-        if (e.track >= 19) continue;
+        if (e.track >= PLAYED_TRACKS) continue;
         if (passes(app, e)) s.rows[n++] = i - 1;
         while (i < count && sysexContinuation(ev[i])) ++i;
     }

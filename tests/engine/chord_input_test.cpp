@@ -67,7 +67,7 @@ TEST_F(ChordInput, StrumAndRecordInStepMode) {
     settingStore(app.settings.chordType[0], 2);
     settingStore(app.settings.arpeggio, 11);
     settingStore(app.settings.recDuration, 6);  // 1/8
-    app.engine.recordMode.store(3);
+    app.engine.recordMode.store(RECORD_STEP);
     keyOn(48);
     simAdvance(sim, 255);
     // Strummed on the tick clock: one 1/16 (125 ms at 120) between notes.

@@ -69,7 +69,7 @@ TEST_F(MidiButton, FiltersPassUnmatchedMessagesOnUnchanged) {
     EXPECT_TRUE(taken().empty());
     // Only device 2: device 1's messages are played and recorded as usual.
     settingStore(app.settings.midiButtonDevice, 2);
-    app.engine.recordMode.store(3);
+    app.engine.recordMode.store(RECORD_STEP);
     simAdvance(sim, 5);
     flush();
     send(0x91, 60, 100, 0);

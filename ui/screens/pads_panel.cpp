@@ -387,7 +387,7 @@ uint32_t toggleAllTracks(AppState& app, uint32_t msg, uint32_t) {
         app.allTracks = !app.allTracks;
     }
     setLoopEdit(app, false);
-    if (app.engine.recordMode.exchange(0, std::memory_order_relaxed) == 3) closeOpenNotes(app);
+    if (app.engine.recordMode.exchange(RECORD_OFF, std::memory_order_relaxed) == RECORD_STEP) closeOpenNotes(app);
     markDirty(app, DIRTY_ALL);
     return 0;
 }

@@ -71,7 +71,7 @@ LoopSpan loopSpan(const AppState& app, const GridWindow& w) {
 // the loop plays). A press on either end only arms the drag that follows.
 void loopPress(AppState& app) {
     const int32_t mode = app.engine.recordMode.load(std::memory_order_relaxed);
-    if (loopEdit(app) || (isPlaying(app) && app.allTracks && (mode == 1 || mode == 2))) return;
+    if (loopEdit(app) || (isPlaying(app) && app.allTracks && (mode == RECORD_REC || mode == RECORD_OVER_DUB))) return;
     if (ensureSequence(app) != 0) return;
     const GridWindow w = gridWindow(app);
     const int32_t x = pointerX(app), b = barAtX(w, x);

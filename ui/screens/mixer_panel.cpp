@@ -92,7 +92,7 @@ uint32_t masterField(AppState& app, uint32_t msg, uint32_t arg) {
 
 bool recordingRuns(const AppState& app) {
     const int32_t mode = app.engine.recordMode.load(std::memory_order_relaxed);
-    return app.engine.playing.load(std::memory_order_acquire) && (mode == 1 || mode == 2);
+    return app.engine.playing.load(std::memory_order_acquire) && (mode == RECORD_REC || mode == RECORD_OVER_DUB);
 }
 
 void allTracksOff(AppState& app) {

@@ -381,7 +381,7 @@ void padNoteOff(AppState& app) {
 uint32_t toggleAllTracks(AppState& app, uint32_t msg, uint32_t) {
     if (msg != PM_LDOWN) return 0;
     const int32_t mode = app.engine.recordMode.load(std::memory_order_relaxed);
-    if ((isPlaying(app) && (mode == 1 || mode == 2)) || app.ui->trackMuteMode) return 0;
+    if ((isPlaying(app) && (mode == RECORD_REC || mode == RECORD_OVER_DUB)) || app.ui->trackMuteMode) return 0;
     {
         EngineLockGuard lock(app.engineLock);
         app.allTracks = !app.allTracks;

@@ -25,7 +25,7 @@ constexpr int32_t RULE_COLOUR = COL_LAMP_DARK;
 bool isPlaying(const AppState& app) { return app.engine.playing.load(std::memory_order_acquire); }
 bool recordingRuns(const AppState& app) {
     const int32_t m = app.engine.recordMode.load(std::memory_order_relaxed);
-    return isPlaying(app) && (m == 1 || m == 2);
+    return isPlaying(app) && (m == RECORD_REC || m == RECORD_OVER_DUB);
 }
 
 // Track of the row under the pointer, or 0.

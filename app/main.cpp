@@ -5,14 +5,18 @@
 #include <QLockFile>
 #include <QMessageBox>
 #include <atomic>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "engine/engine.h"
 #include "engine/recording.h"
+#include "files/settings_file.h"
 #include "platform/midi/midi_ports.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/text.h"
+#include "platform/synth/synth.h"
 #include "platform/timer/engine_timer.h"
 #include "program/app_state.h"  // before Qt: the state has a field named `slots`
 #include "program/program.h"
@@ -32,6 +36,8 @@ using namespace qz;
 struct Program {
     std::unique_ptr<AppState> app = std::make_unique<AppState>();
     std::unique_ptr<MidiPortSet> ports = std::make_unique<MidiPortSet>();
+    // The system's ports with the built-in synthesizer after them.
+    OutputWithSynth outputs;
     EngineTimer engineTimer;
     bool portsOpen = false;
     bool stateReady = false;
@@ -89,6 +95,23 @@ bool onClose(void* user) { return closeRequested(*static_cast<Program*>(user)->a
 
 void presentHook(AppState&) { presentCanvas(); }
 
+// The synthesizer after the system's ports, as its text file beside the
+// settings file says (a file of the defaults is written when there is none).
+void openSynthOutput(Program& prog, const std::string& folder, std::string& messages) {
+    prog.outputs.system = midiPortsOutput(*prog.ports);
+    prog.outputs.systemCount = prog.ports->outCount;
+    if (prog.ports->outCount >= PLATFORM_MAX_OUT_PORTS) {
+        messages += std::string(SYNTH_PORT_NAME) + ": every output port is taken by the system's ports\n";
+        return;
+    }
+    const std::string path = (std::filesystem::path(folder) / SYNTH_OPTIONS_FILE_NAME).string();
+    SynthOptions options;
+    if (!readSynthOptionsFile(path, options)) writeSynthOptionsFile(path, options);
+    std::string message;
+    prog.outputs.synth = openSynthPort(options, message);
+    if (!prog.outputs.synth) messages += message + "\n";
+}
+
 void sendSetupsLater(void* user) { sendAllTrackSetups(*static_cast<Program*>(user)->app); }
 
 // Window creation after the canvas and the UI timer: ports, state, engine,
@@ -102,10 +125,12 @@ void onCreated(void* user) {
     std::string messages;
     openMidiPorts(*prog.ports, "QZ-Sequencer", MidiInputSink{&prog, onInput}, messages);
     prog.portsOpen = true;
-    app.engine.out = midiPortsOutput(*prog.ports);
-    app.engine.outPortCount = prog.ports->outCount;
-
     app.loader.programFolder = QCoreApplication::applicationDirPath().toStdString();
+    openSynthOutput(prog, settingsFolderFor(app.loader.programFolder), messages);
+    if (!messages.empty()) std::fprintf(stderr, "%s", messages.c_str());
+    app.engine.out = outputWithSynth(prog.outputs);
+    app.engine.outPortCount = outputWithSynthCount(prog.outputs);
+
     if (initProgramState(app, true) != 0) {
         showError(app, ERR_NO_MEMORY);
         return;
@@ -162,6 +187,7 @@ int main(int argc, char** argv) {
     app.engine.closing.store(true, std::memory_order_release);
     if (prog.engineTimer.running) stopEngineTimer(prog.engineTimer, app);
     if (prog.portsOpen) closeMidiPorts(*prog.ports);
+    closeSynthPort(prog.outputs.synth);
     freeAppState(app);
     return prog.stateReady ? rc : 1;
 }

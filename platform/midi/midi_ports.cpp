@@ -78,7 +78,20 @@ std::unique_ptr<RtMidiOut> probe(RtMidi::Api api, const char* clientName, std::s
         return nullptr;
     }
 #endif
-    quietJack();
+#if QZ_MIDI_WITH_JACK
+    // Ask the library first, without starting a server: RtMidi would print
+    // its own warning when none answers.
+    if (api == RtMidi::UNIX_JACK) {
+        quietJack();
+        jack_status_t status{};
+        jack_client_t* c = jack_client_open(clientName, JackNoStartServer, &status);
+        if (!c) {
+            messages += "JACK: no server running";
+            return nullptr;
+        }
+        jack_client_close(c);
+    }
+#endif
     try {
         auto out = std::make_unique<RtMidiOut>(api, clientName);
         // JACK without a server constructs fine but cannot make a port.

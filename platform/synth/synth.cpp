@@ -11,6 +11,9 @@
 #include <new>
 
 #include "platform/synth/synth_core.h"
+#if QZ_SYNTH_WITH_ALSA
+#include <alsa/asoundlib.h>
+#endif
 
 namespace qz {
 
@@ -244,6 +247,24 @@ const char* const DEFAULT_DRIVERS[] = {
 #endif
 };
 
+#if QZ_SYNTH_WITH_ALSA
+// The ALSA library prints its configuration errors itself (a dozen lines
+// on a machine without a sound card); the driver's failure says enough.
+void dropAlsaWords(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
+// Before the drivers are tried: no library prints on its own, and the JACK
+// driver does not start a server of its own on the sound card (unless the
+// user asked for that).
+void quietAudioLibraries() {
+#if QZ_SYNTH_WITH_ALSA
+    snd_lib_error_set_handler(dropAlsaWords);
+#endif
+#if !defined(_WIN32)
+    setenv("JACK_NO_START_SERVER", "1", 0);
+#endif
+}
+
 // Audio thread: the messages that arrived since the last period, then the period.
 int renderPeriod(void* data, int len, int nfx, float* fx[], int nout, float* out[]) {
     auto* p = static_cast<SynthPort*>(data);
@@ -287,6 +308,7 @@ SynthPort* openSynthPort(const SynthOptions& o, std::string& message) {
     else
         drivers.assign(std::begin(DEFAULT_DRIVERS), std::end(DEFAULT_DRIVERS));
     std::string tried, log;
+    quietAudioLibraries();
     captureSynthLog(&log);
     fluid_settings_setstr(p->core.settings, "audio.jack.id", "QZ GM Synth");
     fluid_settings_setint(p->core.settings, "audio.jack.autoconnect", 1);

@@ -75,6 +75,9 @@ int cmdRenderAudio(int argc, char** argv) {
     freeAppState(*app);
     if (rc != 0) return rc;
     if (audio.dropped) std::fprintf(stderr, "qzseq-cli render-audio: %u messages lost\n", audio.dropped);
+    if (audio.clipped)
+        std::fprintf(stderr, "qzseq-cli render-audio: %llu samples clipped at gain %.2f; try a lower --gain\n",
+                     (unsigned long long)audio.clipped, double(o.gain));
     if (!writeWavFile(outPath, audio)) {
         std::fprintf(stderr, "qzseq-cli render-audio: cannot write %s\n", outPath);
         return 1;

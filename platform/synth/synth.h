@@ -24,7 +24,7 @@ constexpr const char* SYNTH_OPTIONS_FILE_NAME = "QZSEQ-synth.txt";
 struct SynthOptions {
     std::string driver;     // FluidSynth audio driver; "" = the first that opens
     std::string soundFont;  // a path; "" = the first found in the usual folders
-    float gain = 0.5f;      // FluidSynth's master gain (0..10)
+    float gain = 0.3f;      // FluidSynth's master gain (0..10): a dense GM file peaks 2 dB below full scale
     int sampleRate = 48000;
     int periodSize = 0;  // frames per audio period; 0 = the driver's default
 };
@@ -75,7 +75,7 @@ inline int outputWithSynthCount(const OutputWithSynth& o) { return o.systemCount
 struct AudioRenderOptions {
     std::string soundFont;  // as for SynthOptions
     int sampleRate = 48000;
-    float gain = 0.5f;
+    float gain = 0.3f;
     uint32_t maxTailMs = 5000;  // the release tail after the sequence ends, at most
     bool progress = false;      // a progress line on stderr
 };
@@ -85,6 +85,7 @@ struct AudioRender {
     std::vector<float> samples;  // interleaved stereo
     uint64_t sequenceFrames = 0;  // frames up to the end of the sequence
     uint32_t dropped = 0;         // messages the synthesizer never got
+    uint64_t clipped = 0;         // samples beyond full scale (cut by the WAV writer)
     uint64_t frames() const { return samples.size() / 2; }
 };
 

@@ -175,6 +175,7 @@ int renderSequenceAudio(Sequencer& app, const AudioRenderOptions& o, AudioRender
     e.out = savedOut;
     e.outPortCount = savedCount;
     audio.dropped = r->core.ring.dropped.load() + r->core.tooLong.load();
+    for (float v : audio.samples) audio.clipped += std::fabs(v) > 1.0f;
     closeSynthCore(r->core);
     return 0;
 }

@@ -1,9 +1,5 @@
 // qzseq: the sequencer's window program. Start-up and shut-down in their
 // fixed order; everything in between is the screen framework's.
-#include <QApplication>
-#include <QDir>
-#include <QLockFile>
-#include <QMessageBox>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -14,9 +10,9 @@
 #include "engine/recording.h"
 #include "files/settings_file.h"
 #include "platform/midi/midi_ports.h"
-#include "platform/qt/main_window.h"
-#include "platform/qt/text.h"
+#if QZ_WINDOW_WITH_SYNTH
 #include "platform/synth/synth.h"
+#endif
 #include "platform/timer/engine_timer.h"
 #include "program/app_state.h"  // before Qt: the state has a field named `slots`
 #include "program/program.h"
@@ -28,6 +24,19 @@
 #include "ui/framework/repaint.h"
 #include "ui/screens/screens.h"
 
+#if defined(_WIN32)
+#include "platform/win32/text.h"
+#include "platform/win32/window.h"
+#else
+#include <QApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QMessageBox>
+
+#include "platform/qt/main_window.h"
+#include "platform/qt/text.h"
+#endif
+
 namespace {
 
 using namespace qz;
@@ -36,8 +45,10 @@ using namespace qz;
 struct Program {
     std::unique_ptr<AppState> app = std::make_unique<AppState>();
     std::unique_ptr<MidiPortSet> ports = std::make_unique<MidiPortSet>();
+#if QZ_WINDOW_WITH_SYNTH
     // The system's ports with the built-in synthesizer after them.
     OutputWithSynth outputs;
+#endif
     EngineTimer engineTimer;
     bool portsOpen = false;
     bool stateReady = false;
@@ -95,6 +106,7 @@ bool onClose(void* user) { return closeRequested(*static_cast<Program*>(user)->a
 
 void presentHook(AppState&) { presentCanvas(); }
 
+#if QZ_WINDOW_WITH_SYNTH
 // The synthesizer after the system's ports, as its text file beside the
 // settings file says (a file of the defaults is written when there is none).
 void openSynthOutput(Program& prog, const std::string& folder, std::string& messages) {
@@ -111,6 +123,7 @@ void openSynthOutput(Program& prog, const std::string& folder, std::string& mess
     prog.outputs.synth = openSynthPort(options, message);
     if (!prog.outputs.synth) messages += message + "\n";
 }
+#endif
 
 void sendSetupsLater(void* user) { sendAllTrackSetups(*static_cast<Program*>(user)->app); }
 
@@ -119,17 +132,27 @@ void sendSetupsLater(void* user) { sendAllTrackSetups(*static_cast<Program*>(use
 void onCreated(void* user) {
     Program& prog = *static_cast<Program*>(user);
     AppState& app = *prog.app;
+#if defined(_WIN32)
+    installWin32UiPlatform(app);
+    app.loader.programFolder = programFolder();
+#else
     installQtUiPlatform(app);
+    app.loader.programFolder = QCoreApplication::applicationDirPath().toStdString();
+#endif
     app.ui->hooks.present = presentHook;
 
     std::string messages;
     openMidiPorts(*prog.ports, "QZ-Sequencer", MidiInputSink{&prog, onInput}, messages);
     prog.portsOpen = true;
-    app.loader.programFolder = QCoreApplication::applicationDirPath().toStdString();
+#if QZ_WINDOW_WITH_SYNTH
     openSynthOutput(prog, settingsFolderFor(app.loader.programFolder), messages);
-    if (!messages.empty()) std::fprintf(stderr, "%s", messages.c_str());
     app.engine.out = outputWithSynth(prog.outputs);
     app.engine.outPortCount = outputWithSynthCount(prog.outputs);
+#else
+    app.engine.out = midiPortsOutput(*prog.ports);
+    app.engine.outPortCount = prog.ports->outCount;
+#endif
+    if (!messages.empty()) std::fprintf(stderr, "%s", messages.c_str());
 
     if (initProgramState(app, true) != 0) {
         showError(app, ERR_NO_MEMORY);
@@ -138,6 +161,9 @@ void onCreated(void* user) {
     const char* inNames[PLATFORM_MAX_IN_PORTS] = {};
     for (int i = 0; i < prog.ports->inCount && i < PLATFORM_MAX_IN_PORTS; ++i) inNames[i] = prog.ports->inNames[i];
     setInputDeviceNames(app, inNames, prog.ports->inCount);
+    const char* outNames[PLATFORM_MAX_OUT_PORTS] = {};
+    for (int i = 0; i < prog.ports->outCount && i < PLATFORM_MAX_OUT_PORTS; ++i) outNames[i] = prog.ports->outNames[i];
+    setOutputDeviceNames(app, outNames, prog.ports->outCount);
     prog.stateReady = true;
     startEngineTimer(prog.engineTimer, app);
     prog.inputOpen.store(true, std::memory_order_release);
@@ -150,6 +176,12 @@ void onCreated(void* user) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+    (void)argc;
+    (void)argv;
+    // One instance at a time: the named mutex dies with its process.
+    if (!claimSingleInstance()) return 0;
+#else
     QApplication qapp(argc, argv);
 
     // One instance at a time. The lock names its owner's process, so a lock
@@ -160,6 +192,7 @@ int main(int argc, char** argv) {
         QMessageBox::information(nullptr, QStringLiteral("QZ-Sequencer"), QStringLiteral("QZ-Sequencer is active"));
         return 0;
     }
+#endif
 
     Program prog;
     AppState& app = *prog.app;
@@ -171,7 +204,11 @@ int main(int argc, char** argv) {
 
     DrawContext& dc = app.ui->draw;
     if (!initDrawContext(dc, app.ui->canvasWidth, app.ui->canvasHeight)) return 1;
+#if defined(_WIN32)
+    installGdiTextRenderer(dc);
+#else
     installQtTextRenderer(dc);
+#endif
 
     WindowHooks hooks;
     hooks.user = &prog;
@@ -187,7 +224,9 @@ int main(int argc, char** argv) {
     app.engine.closing.store(true, std::memory_order_release);
     if (prog.engineTimer.running) stopEngineTimer(prog.engineTimer, app);
     if (prog.portsOpen) closeMidiPorts(*prog.ports);
+#if QZ_WINDOW_WITH_SYNTH
     closeSynthPort(prog.outputs.synth);
+#endif
     freeAppState(app);
     return prog.stateReady ? rc : 1;
 }

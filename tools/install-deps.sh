@@ -11,6 +11,7 @@ PACKAGES=(
   libfluidsynth-dev fluidsynth timgm6mb-soundfont sox
   jackd2 python3 python3-mido midicsv
   xvfb xauth imagemagick x11-utils xdotool libx11-dev libjack-jackd2-dev
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

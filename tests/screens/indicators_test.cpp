@@ -70,6 +70,18 @@ TEST_F(Indicators, InputLampAndThruIndicatorFollowMidiInput) {
     EXPECT_TRUE(h.pixelIs(807, 13, COL_BACKGROUND));
 }
 
+TEST_F(Indicators, PositionCounterFollowsThePosition) {
+    app.engine.position.store(385);
+    redrawAll(app);
+    // Dark blue box, white dots of 002.01.01; the panels read the same bar.
+    EXPECT_TRUE(h.pixelIs(181, 26, COL_POSITION_BG));
+    EXPECT_TRUE(h.pixelIs(325, 56, COL_POSITION_BG));
+    EXPECT_TRUE(h.pixelIs(239, 47, COL_WHITE));
+    EXPECT_TRUE(h.pixelIs(280, 51, COL_WHITE));
+    EXPECT_EQ(app.engine.bar, 1);
+    EXPECT_EQ(app.engine.tickInBeat, 1);
+}
+
 TEST_F(Indicators, WaitForKeyNoticeWhileTheStartWaitsForANote) {
     h.sequenceWithNotes(1, "Song", {0});
     h.leftClick(400, 570);  // WAIT FOR KEY

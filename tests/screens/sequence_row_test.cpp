@@ -21,20 +21,21 @@ TEST(SequenceRowTempo, WheelStepsByPointerPlaceAndHoldsTheRange) {
     Sequence* s = h.sequenceWithNotes(1, "Song", {0});
     ASSERT_NE(s, nullptr);
     s->modified = 0;
-    h.wheel(371, 40, false);  // 10 pixels in: tens
-    EXPECT_EQ(s->tempoX10, 1300);
+    // The field is tens, units and tenths from the left; away from the user
+    // steps down; the range is 30.0..300.0.
+    struct Case {
+        int32_t x;
+        bool away;
+        int32_t before, after;
+    } cases[] = {{371, false, 1200, 1300}, {386, true, 1300, 1290}, {401, false, 1290, 1291},
+                 {371, false, 2950, 3000}, {371, true, 305, 300}};
+    for (const Case& c : cases) {
+        s->tempoX10 = c.before;
+        h.wheel(c.x, 40, c.away);
+        EXPECT_EQ(s->tempoX10, c.after) << "wheel at x " << c.x << " from " << c.before;
+    }
     EXPECT_EQ(s->modified, 1u);
-    EXPECT_EQ(h.app->engine.usPerQuarter.load(), 600000000 / 1300);  // the clock follows
-    h.wheel(361 + 25, 40, true);  // units, away from the user: down
-    EXPECT_EQ(s->tempoX10, 1290);
-    h.wheel(361 + 40, 40, false);  // tenths
-    EXPECT_EQ(s->tempoX10, 1291);
-    s->tempoX10 = 2950;
-    h.wheel(371, 40, false);
-    EXPECT_EQ(s->tempoX10, 3000);
-    s->tempoX10 = 305;
-    h.wheel(371, 40, true);
-    EXPECT_EQ(s->tempoX10, 300);
+    EXPECT_EQ(h.app->engine.usPerQuarter.load(), 600000000 / 300);  // the clock follows
 }
 
 TEST(SequenceRowTempo, TypedDigitsAreTenthsHeldToTheRangeOnEnter) {
@@ -94,7 +95,7 @@ TEST(SequenceRowSequence, ClickCreatesStartsAndStopsWheelStopsAtFirstEmptySlot) 
     EXPECT_TRUE(h.app->engine.playing.load());
     stopTransport(*h);
     // Not while a record mode is on.
-    h.app->engine.recordMode.store(3);
+    h.app->engine.recordMode.store(RECORD_STEP);
     h.wheel(600, 40, false);
     EXPECT_EQ(h.app->currentSlot, 1);
 }
@@ -267,14 +268,14 @@ TEST(TrackRow, AllTracksSwitchTogglesExceptWhileRecordingOrInTrackMuteMode) {
 
     h.sequenceWithNotes(1, "Song", {0});
     startFromTop(*h);
-    h.app->engine.recordMode.store(2);
+    h.app->engine.recordMode.store(RECORD_OVER_DUB);
     h.leftClick(1100, 70);
     EXPECT_FALSE(h.app->allTracks);
     stopTransport(*h);
-    h.app->engine.recordMode.store(3);  // STEP while stopped ends
+    h.app->engine.recordMode.store(RECORD_STEP);  // STEP while stopped ends
     h.leftClick(1100, 70);
     EXPECT_TRUE(h.app->allTracks);
-    EXPECT_EQ(h.app->engine.recordMode.load(), 0);
+    EXPECT_EQ(h.app->engine.recordMode.load(), RECORD_OFF);
     h.app->ui->trackMuteMode = true;
     h.leftClick(1100, 70);
     EXPECT_TRUE(h.app->allTracks);

@@ -11,6 +11,8 @@
 #include "tests/ui/harness.h"
 #include "ui/framework/panel.h"
 #include "ui/screens/menus.h"
+#include "ui/screens/note_edit_dialogs.h"
+#include "ui/screens/screen_state.h"
 #include "ui/screens/track_menus.h"
 
 namespace qz {
@@ -146,31 +148,31 @@ TEST(EditDialogs, VelocityAndDurationLimits) {
         const Case& c = velocity[i];
         h.user.shown.clear();
         h.user.steps.assign(c.steps.begin(), c.steps.end());
-        h.app->ui->noteEdit.editMode = EDIT_ADD;  // every opening starts at SET
+        screens(*h.app).noteEdit.editMode = EDIT_ADD;  // every opening starts at SET
         EXPECT_EQ(editVelocityDialog(*h), c.result) << "case " << i;
         ASSERT_EQ(h.user.of("form").size(), 1u);
         EXPECT_EQ(h.user.of("form")[0].after, c.resets) << "case " << i;
-        EXPECT_EQ(h.app->ui->noteEdit.velocityValue, c.stored) << "case " << i;
+        EXPECT_EQ(screens(*h.app).noteEdit.velocityValue, c.stored) << "case " << i;
     }
-    EXPECT_EQ(h.app->ui->noteEdit.editMode, EDIT_SET);
+    EXPECT_EQ(screens(*h.app).noteEdit.editMode, EDIT_SET);
 
     h.user.shown.clear();
     h.user.steps = {test::enter({"0"}), test::radio(0, 1), test::enter({"9999"})};
     EXPECT_EQ(editDurationDialog(*h), DIALOG_ENTER);
     EXPECT_EQ(h.user.of("form")[0].after, std::vector<std::string>{"9999"});
-    EXPECT_EQ(h.app->ui->noteEdit.durationValue, 9999);
-    EXPECT_EQ(h.app->ui->noteEdit.editMode, EDIT_ADD);
+    EXPECT_EQ(screens(*h.app).noteEdit.durationValue, 9999);
+    EXPECT_EQ(screens(*h.app).noteEdit.editMode, EDIT_ADD);
     h.user.shown.clear();
     h.user.steps = {test::radio(0, 3), test::enter({"300"}), test::enter({"150"})};
     EXPECT_EQ(editDurationDialog(*h), DIALOG_ENTER);
     EXPECT_EQ(h.user.of("form")[0].after, std::vector<std::string>{"200"});
-    EXPECT_EQ(h.app->ui->noteEdit.durationValue, 150);
-    EXPECT_EQ(h.app->ui->noteEdit.editMode, EDIT_PERCENT);
+    EXPECT_EQ(screens(*h.app).noteEdit.durationValue, 150);
+    EXPECT_EQ(screens(*h.app).noteEdit.editMode, EDIT_PERCENT);
 }
 
 TEST(EditDialogs, TimingCorrectChecksInOrderAndButtonsActAtOnce) {
     Harness h;
-    NoteEditSettings& n = h.app->ui->noteEdit;
+    NoteEditSettings& n = screens(*h.app).noteEdit;
     h.user.steps = {test::enter({"101", "49", "80"}), test::enter({"50", "49", "80"}),
                     test::enter({"50", "10", "80"}), test::enter({"50", "10", "75"})};
     EXPECT_EQ(editTimingDialog(*h), DIALOG_ENTER);

@@ -87,17 +87,14 @@ TEST(Repaint, NothingAtAllWithoutDirtyBits) {
     Screen s;
     fillCanvas(s.app->ui->draw, 8);
     s.app->dirty.store(0);
-    s.app->engine.position.store(777);
     repaint(*s.app);
     for (uint32_t p : s.app->ui->draw.pixels) ASSERT_EQ(p, PALETTE[8]);
     EXPECT_TRUE(calls.empty());
     EXPECT_EQ(presents, 0);
-    EXPECT_EQ(s.app->engine.cursor, 0);
 }
 
 TEST(Repaint, FullRedrawInTheScreensOrders) {
     Screen s;
-    s.app->engine.position.store(385);
     s.app->ui->overlayMode = OVERLAY_CHANGE_BARS;
     redrawAll(*s.app);
     // Background painters, static parts in their order, the stage before the
@@ -123,13 +120,6 @@ TEST(Repaint, FullRedrawInTheScreensOrders) {
     EXPECT_EQ(presents, 1);
     EXPECT_EQ(s.app->dirty.load(), 0u);
     EXPECT_EQ(s.at(5, 690), PALETTE[COL_BACKGROUND]);
-    // Position counter: dark blue box, white dots of 002.01.01.
-    EXPECT_EQ(s.at(181, 26), PALETTE[COL_POSITION_BG]);
-    EXPECT_EQ(s.at(325, 56), PALETTE[COL_POSITION_BG]);
-    EXPECT_EQ(s.at(239, 47), PALETTE[COL_WHITE]);
-    EXPECT_EQ(s.at(280, 51), PALETTE[COL_WHITE]);
-    EXPECT_EQ(s.app->engine.bar, 1);
-    EXPECT_EQ(s.app->engine.tickInBeat, 1);
 }
 
 TEST(Repaint, PanelsByTheirBitsOnlyAndBitsSetMeanwhileKept) {
@@ -144,21 +134,6 @@ TEST(Repaint, PanelsByTheirBitsOnlyAndBitsSetMeanwhileKept) {
                                         {99, PM_HILITE, 0},
                                         {100 + PAINT_TOP, PM_PAINT, 0}}));
     EXPECT_EQ(s.app->dirty.load(), DIRTY_SEQ_ROW);
-}
-
-TEST(Repaint, CounterShowsThePointedTickWhileStopped) {
-    Screen s;
-    s.app->ui->hooks.counterTick = [](AppState&) { return 384 * 4; };
-    static std::vector<std::string> texts;
-    texts.clear();
-    TextRenderer r;
-    r.drawText = [](void*, DrawContext&, int32_t, int32_t, const char* text, int32_t n) {
-        texts.emplace_back(text, n);
-    };
-    installTextRenderer(s.app->ui->draw, r);
-    s.app->dirty.store(DIRTY_INDICATORS);
-    repaint(*s.app);
-    EXPECT_EQ(texts, (std::vector<std::string>{"005", "01", "00"}));
 }
 
 TEST(UiTimer, FramesEvery16MsRunThePanelsFrameWorkAndLampsOutRepaint) {

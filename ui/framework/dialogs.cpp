@@ -1,5 +1,5 @@
-// Error box, questions, the pointer, popup menus, text dialogs and the canvas
-// notices.
+// Error box, questions, the pointer, popup menus, text dialogs and the frame
+// of the canvas notices.
 #include "ui/framework/dialogs.h"
 
 #include <cstdio>
@@ -86,64 +86,17 @@ int textDialog(AppState& app, const TextDialogDef& def) {
 
 // ---- Canvas notices ------------------------------------------------------------------
 
-namespace {
-
-// Show what was painted now and hold it for `ms`.
 void holdNotice(AppState& app, uint32_t ms) {
     const UiPlatform& p = app.ui->platform;
     if (p.presentNow) p.presentNow(p.user);
     if (ms && p.waitMs) p.waitMs(p.user, ms);
 }
 
-// Three nested frames and the white box inside them.
-void noticeBox(DrawContext& dc, int32_t x, int32_t y, int32_t outer, int32_t inner) {
+void drawNoticeBox(DrawContext& dc, int32_t x, int32_t y, int32_t outer, int32_t inner) {
     frameRect(dc, x, y, 300, 40, outer);
     frameRect(dc, x + 1, y + 1, 298, 38, inner);
     frameRect(dc, x + 2, y + 2, 296, 36, inner);
     fillRect(dc, x + 3, y + 3, 294, 34, COL_WHITE);
-}
-
-}  // namespace
-
-void showEditNotice(AppState& app) {
-    DrawContext& dc = app.ui->draw;
-    const int32_t font = dc.font;
-    fillRect(dc, 360, 232, 300, 18, COL_BUTTON_OFF);
-    selectFont(dc, FONT_ARIAL_16);
-    drawText(dc, 365, 234, "Edit", COL_WHITE);
-    noticeBox(dc, 360, 250, COL_BUTTON_OFF, COL_BUTTON_OFF);
-    selectFont(dc, FONT_ARIAL_22_8);
-    drawText(dc, 450, 255, "Wite.......", COL_BLACK);
-    selectFont(dc, font);
-    holdNotice(app, 500);
-}
-
-void showCopyNotice(AppState& app, int fromSlot, int toSlot) {
-    DrawContext& dc = app.ui->draw;
-    const int32_t font = dc.font;
-    frameRect(dc, 550, 42, 150, 40, COL_NOTE_ROW);
-    frameRect(dc, 551, 43, 148, 38, COL_NOTE_ROW);
-    frameRect(dc, 552, 44, 146, 36, COL_NOTE_ROW);
-    fillRect(dc, 553, 45, 144, 34, COL_WHITE);
-    selectFont(dc, FONT_ARIAL_16);
-    drawText(dc, 575, 52, "Copy        to   ", COL_BLACK);
-    drawNumberZero(dc, 620, 52, fromSlot, 99, COL_BLACK);
-    drawNumberZero(dc, 660, 52, toSlot, 99, COL_BLACK);
-    selectFont(dc, font);
-    holdNotice(app, 1000);
-}
-
-void showNameExists(AppState& app, int32_t x, int32_t y, const char* name) {
-    DrawContext& dc = app.ui->draw;
-    const int32_t font = dc.font;
-    fillRect(dc, x, y - 18, 300, 18, 212);
-    selectFont(dc, FONT_ARIAL_16);
-    drawText(dc, x + 5, y - 16, "Sequnce Mame Exist!!", COL_WHITE);
-    noticeBox(dc, x, y, 212, 211);
-    selectFont(dc, FONT_ARIAL_22_8);
-    drawTextN(dc, x + 25, y + 5, name, 16, COL_BLACK);
-    selectFont(dc, font);
-    holdNotice(app, 0);
 }
 
 }  // namespace qz

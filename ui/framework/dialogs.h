@@ -1,6 +1,6 @@
 // Leaving the canvas: the error box, questions, popup menus, the text
-// dialogs, the note-edit dialogs, and the notices painted on the canvas
-// itself while the program works. Everything goes through the platform table
+// dialogs, and the frame and hold of the notices the screens paint on the
+// canvas itself while the program works. Everything goes through the platform table
 // in `app.ui->platform`.
 #pragma once
 
@@ -8,6 +8,7 @@
 
 #include "program/app_state.h"
 #include "song/records.h"
+#include "ui/framework/draw.h"
 #include "ui/framework/ui_platform.h"
 
 namespace qz {
@@ -43,32 +44,12 @@ uint32_t popupMenu(AppState& app, const MenuDef& menu);
 // DIALOG_CLOSED (closed from the frame: nothing is sent).
 int textDialog(AppState& app, const TextDialogDef& dialog);
 
-// ---- Note-edit dialogs ---------------------------------------------------------------
-
-// EDIT_VELOCITY, EDIT_DURATION and EDIT_TC on `app.ui->noteEdit`, showing its
-// `editTitle`. Each returns DIALOG_ENTER only when the values passed their
-// checks; the values that passed are kept either way.
-int editVelocityDialog(AppState& app);
-int editDurationDialog(AppState& app);
-int editTimingDialog(AppState& app);
-// Which note edit `runNoteEdit` runs.
-constexpr uint32_t NOTE_EDIT_VELOCITY = 0;
-constexpr uint32_t NOTE_EDIT_DURATION = 1;
-constexpr uint32_t NOTE_EDIT_TIMING = 2;
-// The velocity, duration or timing-correct edit (NOTE_EDIT_*) on the notes
-// of `track` in [lowNote, highNote] and [fromTick, toTick): title, dialog,
-// and after "Enter" the undo copy, the edit and the wait notice. Returns
-// true when the edit ran.
-bool runNoteEdit(AppState& app, uint32_t edit, int track, int lowNote, int highNote, Tick fromTick, Tick toTick,
-                 const char* title);
-
 // ---- Canvas notices ------------------------------------------------------------------
 
-// "Edit" / "Wite......." for 500 ms.
-void showEditNotice(AppState& app);
-// "Copy NN to MM" for 1000 ms.
-void showCopyNotice(AppState& app, int fromSlot, int toSlot);
-// The name-exists banner at (x, y); the caller decides how long it stays.
-void showNameExists(AppState& app, int32_t x, int32_t y, const char* name);
+// The frame of a notice painted on the canvas: three nested 300 x 40 frames
+// (the outer one in `outer`, the inner two in `inner`) around a white box.
+void drawNoticeBox(DrawContext& dc, int32_t x, int32_t y, int32_t outer, int32_t inner);
+// Show what was painted now and hold it for `ms` (0: only show it).
+void holdNotice(AppState& app, uint32_t ms);
 
 }  // namespace qz

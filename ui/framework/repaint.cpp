@@ -17,22 +17,6 @@ void drawFullBackground(AppState& app) {
     for (uint32_t panel : STATIC_ORDER) sendToPanel(app, panel, PM_STATIC, 0);
 }
 
-// The large BAR.BEAT.TICK display at the top left.
-void drawPositionCounter(AppState& app) {
-    EngineState& e = app.engine;
-    e.cursor = e.position.load(std::memory_order_relaxed);
-    e.bar = e.cursor / TICKS_PER_BAR;
-    e.beat = e.cursor % TICKS_PER_BAR / 96;
-    e.tickInBeat = e.cursor % 96;
-    int32_t shown = e.cursor;
-    if (!e.playing.load(std::memory_order_relaxed) && app.ui->hooks.counterTick) {
-        const int32_t pointed = app.ui->hooks.counterTick(app);
-        if (pointed >= 0) shown = pointed;
-    }
-    fillRect(app.ui->draw, 180, 25, 146, 32, COL_POSITION_BG);
-    drawPositionLarge(app.ui->draw, 187, 23, shown, COL_WHITE);
-}
-
 // Each registered panel in the paint order, once per dirty bit it asks for.
 void drawDirtyPanels(AppState& app, uint32_t flags) {
     for (uint32_t panel : PAINT_ORDER) {
@@ -56,8 +40,6 @@ void repaint(AppState& app) {
     if (hooks.refreshFrameValues) hooks.refreshFrameValues(app);
     if (flags == DIRTY_ALL) drawFullBackground(app);
     runPainters(app, PAINT_UNDER);
-    if (hooks.recomputeGridWindow) hooks.recomputeGridWindow(app);
-    drawPositionCounter(app);
     drawDirtyPanels(app, flags);
     if (const uint32_t overlay = overlayPanel(ui.overlayMode); overlay != PANEL_NONE)
         sendToPanel(app, overlay, PM_PAINT, 0);

@@ -70,35 +70,15 @@ struct Painter {
 };
 
 // Work that is not a panel's and that the repaint and the UI frame run at
-// fixed points (all on the window thread). An unset entry is skipped, or
-// reads as "the cursor".
+// fixed points (all on the window thread). An unset entry is skipped.
 struct FrameHooks {
     // Start of every UI timer message: drain the engine-to-window queue and
     // the input rings.
     void (*pollEngine)(AppState& app) = nullptr;
     // Values several panels read during one repaint.
     void (*refreshFrameValues)(AppState& app) = nullptr;
-    // The event grid's visible bar window.
-    void (*recomputeGridWindow)(AppState& app) = nullptr;
-    // Tick the position counter shows instead of the cursor (the tick under
-    // the pointer in a grid view while stopped), or -1 for the cursor.
-    int32_t (*counterTick)(AppState& app) = nullptr;
     // Show the canvas on the window (the platform).
     void (*present)(AppState& app) = nullptr;
-};
-
-// Values of the velocity, duration and timing-correct dialogs (kept for the
-// run, not saved).
-struct NoteEditSettings {
-    uint32_t editMode = EDIT_SET;
-    int32_t velocityValue = 127;
-    int32_t durationValue = 24;
-    int32_t editGrid = 24;
-    uint32_t editShiftEarlier = 0;
-    int32_t editShift = 0;
-    int32_t editSwing = 50;
-    int32_t editStrength = 100;
-    char editTitle[40] = {};
 };
 
 struct UiState {
@@ -155,8 +135,6 @@ struct UiState {
     FrameHooks hooks;
     // Message boxes, menus, dialogs and the pointer (window thread).
     UiPlatform platform;
-    // The note-edit dialogs' values.
-    NoteEditSettings noteEdit;
     // The text of the open text dialog, 16 characters and a NUL, shared by
     // every text dialog: PM_TEXT_GET fills it, PM_TEXT_SET hands it over.
     char textBuffer[17] = {};

@@ -1,6 +1,7 @@
 // What the screen shows outside the panels: the line from the MIDI inputs to
-// the thru output with its input indicator, the track activity lamps beside
-// the mixer, and the notice while the transport waits for a key.
+// the thru output with its input indicator, the position counter, the track
+// activity lamps beside the mixer, and the notice while the transport waits
+// for a key.
 #include "engine/engine.h"
 #include "ui/framework/panel.h"
 #include "ui/screens/screen_state.h"
@@ -36,6 +37,18 @@ void drawInputIndicator(AppState& app) {
         drawGlyph(dc, 800, 6, GLYPH_X_15, COL_WHITE);
 }
 
+// The large BAR.BEAT.TICK display at the top left (every repaint). The
+// engine's cursor fields it sets are what the panels read in this repaint.
+void drawPositionCounter(AppState& app) {
+    EngineState& e = app.engine;
+    e.cursor = e.position.load(std::memory_order_relaxed);
+    e.bar = e.cursor / TICKS_PER_BAR;
+    e.beat = e.cursor % TICKS_PER_BAR / 96;
+    e.tickInBeat = e.cursor % 96;
+    fillRect(app.ui->draw, 180, 25, 146, 32, COL_POSITION_BG);
+    drawPositionLarge(app.ui->draw, 187, 23, e.cursor, COL_WHITE);
+}
+
 // "Wait for any MIDI in note" while a start waits for the first key.
 void drawWaitNotice(AppState& app) {
     screens(app).waitNoticeShown = app.engine.waitingForKey.load(std::memory_order_relaxed);
@@ -67,6 +80,7 @@ void drawActivityLamps(AppState& app) {
 void installIndicators(AppState& app) {
     registerPainter(app, PAINT_BACKGROUND, drawThruLine);
     registerPainter(app, PAINT_UNDER, drawInputIndicator);
+    registerPainter(app, PAINT_UNDER, drawPositionCounter);
     registerPainter(app, PAINT_OVER, drawWaitNotice);
     registerPainter(app, PAINT_TOP, drawActivityLamps);
 }

@@ -8,6 +8,7 @@
 #include "ui/framework/dialogs.h"
 #include "ui/framework/repaint.h"
 #include "ui/screens/menus.h"
+#include "ui/screens/note_edit_dialogs.h"
 
 namespace qz {
 

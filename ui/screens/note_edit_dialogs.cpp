@@ -1,5 +1,7 @@
 // The velocity, duration and timing-correct dialogs with their checks, and
 // the edits they start.
+#include "ui/screens/note_edit_dialogs.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -8,6 +10,7 @@
 #include "ui/framework/dialogs.h"
 #include "ui/framework/panel.h"
 #include "ui/framework/repaint.h"
+#include "ui/screens/screen_state.h"
 
 namespace qz {
 
@@ -41,14 +44,14 @@ struct ValueDialog {
 
 void valueRadio(FormDialog& f, int group, int index) {
     auto& d = *static_cast<ValueDialog*>(f.ctx);
-    if (group == 0 && index >= 0 && index < 4) d.app->ui->noteEdit.editMode = MODE_BY_BUTTON[index];
+    if (group == 0 && index >= 0 && index < 4) screens(*d.app).noteEdit.editMode = MODE_BY_BUTTON[index];
 }
 
 // "Enter": 1..200 in percent mode, else 1..limit; out of range the field
 // shows the upper limit and the dialog stays open.
 bool valueEnter(FormDialog& f) {
     auto& d = *static_cast<ValueDialog*>(f.ctx);
-    const int32_t max = d.app->ui->noteEdit.editMode == EDIT_PERCENT ? 200 : d.limit;
+    const int32_t max = screens(*d.app).noteEdit.editMode == EDIT_PERCENT ? 200 : d.limit;
     const int32_t v = fieldNumber(f.fields[0]);
     if (v < 1 || v > max) {
         setField(f.fields[0], max);
@@ -61,13 +64,13 @@ bool valueEnter(FormDialog& f) {
 int runValueDialog(AppState& app, const char* name, const char* title, int32_t& value, int32_t limit,
                    int digits) {
     const UiPlatform& p = app.ui->platform;
-    app.ui->noteEdit.editMode = EDIT_SET;
+    screens(app).noteEdit.editMode = EDIT_SET;
     if (!p.formDialog) return DIALOG_CLOSED;
     ValueDialog d{&app, &value, limit};
     FormDialog f;
     f.name = name;
     f.title = title;
-    f.titleLine = app.ui->noteEdit.editTitle;
+    f.titleLine = screens(app).noteEdit.editTitle;
     f.groupCount = 1;
     f.groups[0] = {{"SET value.", "ADD value.", "SUB value.", "%   value."}, 4, 0};
     f.fieldCount = 1;
@@ -86,7 +89,7 @@ constexpr const char* TC_BUTTONS[7] = {"OFF", "1/8", "1/8-3", "1/16", "1/16-3", 
 constexpr int32_t TC_BUTTON_GRID[7] = {1, 48, 64, 24, 32, 12, 16};
 
 void timingRadio(FormDialog& f, int group, int index) {
-    NoteEditSettings& n = static_cast<AppState*>(f.ctx)->ui->noteEdit;
+    NoteEditSettings& n = screens(*static_cast<AppState*>(f.ctx)).noteEdit;
     if (group == 0 && index >= 0 && index < 7) n.editGrid = TC_BUTTON_GRID[index];
     if (group == 1 && (index == 0 || index == 1)) n.editShiftEarlier = index == 0 ? 1 : 0;
 }
@@ -94,7 +97,7 @@ void timingRadio(FormDialog& f, int group, int index) {
 // "Enter": strength 0..100, shift 0..48, swing 50..75, in this order; the
 // first failing field is reset and the dialog stays open.
 bool timingEnter(FormDialog& f) {
-    NoteEditSettings& n = static_cast<AppState*>(f.ctx)->ui->noteEdit;
+    NoteEditSettings& n = screens(*static_cast<AppState*>(f.ctx)).noteEdit;
     struct Check {
         int32_t* value;
         int32_t min, max, reset;
@@ -110,20 +113,34 @@ bool timingEnter(FormDialog& f) {
     return true;
 }
 
+// "Edit" / "Wite......." for 500 ms.
+void showEditNotice(AppState& app) {
+    DrawContext& dc = app.ui->draw;
+    const int32_t font = dc.font;
+    fillRect(dc, 360, 232, 300, 18, COL_BUTTON_OFF);
+    selectFont(dc, FONT_ARIAL_16);
+    drawText(dc, 365, 234, "Edit", COL_WHITE);
+    drawNoticeBox(dc, 360, 250, COL_BUTTON_OFF, COL_BUTTON_OFF);
+    selectFont(dc, FONT_ARIAL_22_8);
+    drawText(dc, 450, 255, "Wite.......", COL_BLACK);
+    selectFont(dc, font);
+    holdNotice(app, 500);
+}
+
 }  // namespace
 
 int editVelocityDialog(AppState& app) {
-    return runValueDialog(app, "EDIT_VELOCITY", "Velocity", app.ui->noteEdit.velocityValue, 127, 3);
+    return runValueDialog(app, "EDIT_VELOCITY", "Velocity", screens(app).noteEdit.velocityValue, 127, 3);
 }
 
 int editDurationDialog(AppState& app) {
-    return runValueDialog(app, "EDIT_DURATION", "Duration", app.ui->noteEdit.durationValue, MAX_DURATION, 4);
+    return runValueDialog(app, "EDIT_DURATION", "Duration", screens(app).noteEdit.durationValue, MAX_DURATION, 4);
 }
 
 int editTimingDialog(AppState& app) {
     const UiPlatform& p = app.ui->platform;
     if (!p.formDialog) return DIALOG_CLOSED;
-    NoteEditSettings& n = app.ui->noteEdit;
+    NoteEditSettings& n = screens(app).noteEdit;
     FormDialog f;
     f.name = "EDIT_TC";
     f.title = "Timing Correct";
@@ -155,7 +172,7 @@ int editTimingDialog(AppState& app) {
 
 bool runNoteEdit(AppState& app, uint32_t edit, int track, int lowNote, int highNote, Tick fromTick, Tick toTick,
                  const char* title) {
-    NoteEditSettings& n = app.ui->noteEdit;
+    NoteEditSettings& n = screens(app).noteEdit;
     std::snprintf(n.editTitle, sizeof n.editTitle, "%s", title);
     int r = DIALOG_CLOSED;
     if (edit == NOTE_EDIT_VELOCITY) r = editVelocityDialog(app);

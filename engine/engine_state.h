@@ -136,6 +136,10 @@ struct EngineState {
     int32_t usRemainder = 500000 % 96;
     int32_t usAccumulator = 0;
     int32_t tickInQuarter = 0;
+    // Tick driver: how far behind its ideal time the tick now being played
+    // runs, in microseconds (0 outside a tick). A backend that renders by
+    // sample places the tick's messages at msClock * 1000 - tickLateUs.
+    int32_t tickLateUs = 0;
     // The next tick restarts the clock phase (window thread at a start, the
     // input thread at a waited-for key, the count-in at its end; cleared by
     // the tick).

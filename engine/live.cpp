@@ -85,11 +85,9 @@ void liveQueueStep(Sequencer& app) {
         if (e.time > r.liveClock)
             r.livePending[w++] = e;
         else if (e.status == ST_NOTE_OFF)
-            // A released chord is silent before the next one sounds. The
-            // note-on sounded the track's mapped note: end that one.
-            endRunningNote(app, e.track,
-                           app.seq && e.track < TRACK_RECORDS ? app.seq->tracks[e.track].noteMap[e.data1 & 127] & 127
-                                                              : e.data1);
+            // A released chord is silent before the next one sounds (the
+            // running note is found by the track's mapped note).
+            endRunningNote(app, e.track, e.data1);
         else
             playEvent(app, e);
     }

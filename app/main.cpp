@@ -47,10 +47,14 @@ void onInput(void* user, int port, uint32_t packed) {
     onMidiInput(*prog.app, port, packed);
 }
 
-void onTimer(void* user) {
-    AppState& app = *static_cast<Program*>(user)->app;
+// The UI timer: one message, then whether a frame is still due.
+bool onTimer(void* user) {
+    Program& prog = *static_cast<Program*>(user);
+    if (!prog.stateReady) return true;
+    AppState& app = *prog.app;
     uiTimer(app, app.engine.msClock.load(std::memory_order_acquire));
     flushErrors(app);
+    return !uiTimerMaySleep(app);
 }
 
 void onMenu(void* user, int id) {
@@ -104,19 +108,23 @@ void onCreated(void* user) {
     prog.portsOpen = true;
     app.engine.out = midiPortsOutput(*prog.ports);
     app.engine.outPortCount = prog.ports->outCount;
+    startupStep("ports opened");
 
     app.loader.programFolder = QCoreApplication::applicationDirPath().toStdString();
     if (initProgramState(app, true) != 0) {
         showError(app, ERR_NO_MEMORY);
         return;
     }
+    startupStep("state built");
     const char* inNames[PLATFORM_MAX_IN_PORTS] = {};
     for (int i = 0; i < prog.ports->inCount && i < PLATFORM_MAX_IN_PORTS; ++i) inNames[i] = prog.ports->inNames[i];
     setInputDeviceNames(app, inNames, prog.ports->inCount);
     prog.stateReady = true;
     startEngineTimer(prog.engineTimer, app);
     prog.inputOpen.store(true, std::memory_order_release);
+    startupStep("engine started");
     firstPaint(app);
+    startupStep("first picture drawn");
     setCursorShape(app, CURSOR_ARROW);
     resetAllPorts(app);
     callLater(50, sendSetupsLater, &prog);
@@ -125,7 +133,9 @@ void onCreated(void* user) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    startupMs();
     QApplication qapp(argc, argv);
+    startupStep("application");
 
     // One instance at a time. The lock names its owner's process, so a lock
     // left behind by a crash is taken over instead of blocking the start.
@@ -147,6 +157,7 @@ int main(int argc, char** argv) {
     DrawContext& dc = app.ui->draw;
     if (!initDrawContext(dc, app.ui->canvasWidth, app.ui->canvasHeight)) return 1;
     installQtTextRenderer(dc);
+    startupStep("canvas and fonts");
 
     WindowHooks hooks;
     hooks.user = &prog;

@@ -236,6 +236,7 @@ bool postToWindow(Sequencer& app, uint32_t word) {
     }
     e.toWindow[w % TO_WINDOW_SIZE] = word;
     e.toWindowWrite.store(w + 1, std::memory_order_release);
+    wakeWindow(app);
     return true;
 }
 

@@ -1,6 +1,7 @@
 // The program's one window on Qt: the menu, the canvas inside scroll bars,
-// the 2 ms UI timer, mouse, wheel and key input routed to the screen
-// framework, and dropped files.
+// the 2 ms UI timer (stopped while no frame is due, started again by the next
+// window event or by a wake from another thread), mouse, wheel and key input
+// routed to the screen framework, and dropped files.
 #pragma once
 
 #include <string>
@@ -15,8 +16,9 @@ struct DrawContext;
 // window thread.
 struct WindowHooks {
     void* user = nullptr;
-    // The 2 ms UI timer.
-    void (*timer)(void* user) = nullptr;
+    // The 2 ms UI timer. Answer false to stop it until the next window event
+    // or wake (`uiTimerMaySleep`).
+    bool (*timer)(void* user) = nullptr;
     // A menu command by its number (101 Load ... 110 MIDI to button).
     void (*menu)(void* user, int id) = nullptr;
     // Files and folders dropped on the window, in the order given.
@@ -36,6 +38,11 @@ void primaryScreenSize(int& width, int& height);
 // corner, show it and run the event loop until it closes. Returns the loop's
 // exit code.
 int runMainWindow(AppState& app, DrawContext& dc, const WindowHooks& hooks, int width, int height);
+// Milliseconds since the program's start (the first call), for the start-up
+// times printed when QZSEQ_STARTUP_TIMES is set.
+double startupMs();
+// Print one start-up step's time on stderr when QZSEQ_STARTUP_TIMES is set.
+void startupStep(const char* step);
 // Ask the window to show the canvas again (after a repaint).
 void presentCanvas();
 // Ask the window to close (the close question still runs).

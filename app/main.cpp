@@ -1,9 +1,5 @@
 // qzseq: the sequencer's window program. Start-up and shut-down in their
 // fixed order; everything in between is the screen framework's.
-#include <QApplication>
-#include <QDir>
-#include <QLockFile>
-#include <QMessageBox>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -11,8 +7,6 @@
 #include "engine/engine.h"
 #include "engine/recording.h"
 #include "platform/midi/midi_ports.h"
-#include "platform/qt/main_window.h"
-#include "platform/qt/text.h"
 #include "platform/timer/engine_timer.h"
 #include "program/app_state.h"  // before Qt: the state has a field named `slots`
 #include "program/program.h"
@@ -23,6 +17,19 @@
 #include "ui/framework/panel.h"
 #include "ui/framework/repaint.h"
 #include "ui/screens/screens.h"
+
+#if defined(_WIN32)
+#include "platform/win32/text.h"
+#include "platform/win32/window.h"
+#else
+#include <QApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QMessageBox>
+
+#include "platform/qt/main_window.h"
+#include "platform/qt/text.h"
+#endif
 
 namespace {
 
@@ -100,7 +107,13 @@ void sendSetupsLater(void* user) { sendAllTrackSetups(*static_cast<Program*>(use
 void onCreated(void* user) {
     Program& prog = *static_cast<Program*>(user);
     AppState& app = *prog.app;
+#if defined(_WIN32)
+    installWin32UiPlatform(app);
+    app.loader.programFolder = programFolder();
+#else
     installQtUiPlatform(app);
+    app.loader.programFolder = QCoreApplication::applicationDirPath().toStdString();
+#endif
     app.ui->hooks.present = presentHook;
 
     std::string messages;
@@ -110,7 +123,6 @@ void onCreated(void* user) {
     app.engine.outPortCount = prog.ports->outCount;
     startupStep("ports opened");
 
-    app.loader.programFolder = QCoreApplication::applicationDirPath().toStdString();
     if (initProgramState(app, true) != 0) {
         showError(app, ERR_NO_MEMORY);
         return;
@@ -119,6 +131,9 @@ void onCreated(void* user) {
     const char* inNames[PLATFORM_MAX_IN_PORTS] = {};
     for (int i = 0; i < prog.ports->inCount && i < PLATFORM_MAX_IN_PORTS; ++i) inNames[i] = prog.ports->inNames[i];
     setInputDeviceNames(app, inNames, prog.ports->inCount);
+    const char* outNames[PLATFORM_MAX_OUT_PORTS] = {};
+    for (int i = 0; i < prog.ports->outCount && i < PLATFORM_MAX_OUT_PORTS; ++i) outNames[i] = prog.ports->outNames[i];
+    setOutputDeviceNames(app, outNames, prog.ports->outCount);
     prog.stateReady = true;
     startEngineTimer(prog.engineTimer, app);
     prog.inputOpen.store(true, std::memory_order_release);
@@ -134,6 +149,12 @@ void onCreated(void* user) {
 
 int main(int argc, char** argv) {
     startupMs();
+#if defined(_WIN32)
+    (void)argc;
+    (void)argv;
+    // One instance at a time: the named mutex dies with its process.
+    if (!claimSingleInstance()) return 0;
+#else
     QApplication qapp(argc, argv);
     startupStep("application");
 
@@ -145,6 +166,7 @@ int main(int argc, char** argv) {
         QMessageBox::information(nullptr, QStringLiteral("QZ-Sequencer"), QStringLiteral("QZ-Sequencer is active"));
         return 0;
     }
+#endif
 
     Program prog;
     AppState& app = *prog.app;
@@ -156,7 +178,11 @@ int main(int argc, char** argv) {
 
     DrawContext& dc = app.ui->draw;
     if (!initDrawContext(dc, app.ui->canvasWidth, app.ui->canvasHeight)) return 1;
+#if defined(_WIN32)
+    installGdiTextRenderer(dc);
+#else
     installQtTextRenderer(dc);
+#endif
     startupStep("canvas and fonts");
 
     WindowHooks hooks;

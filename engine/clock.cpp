@@ -94,11 +94,8 @@ void planNextCall(Sequencer& app) {
 
 bool enginePendingWork(const Sequencer& app) {
     const EngineState& e = app.engine;
-    auto empty = [](const MessageRing& q) {
-        return q.writeCount.load(std::memory_order_acquire) == q.readCount.load(std::memory_order_relaxed);
-    };
     return e.engineCommand.load(std::memory_order_acquire) != 0 || e.longPort.load(std::memory_order_acquire) != 0 ||
-           !empty(e.outQueue) || !empty(e.thruQueue);
+           !ringEmpty(e.outQueue) || !ringEmpty(e.thruQueue);
 }
 
 bool engineIdle(const Sequencer& app) {
@@ -134,7 +131,7 @@ void engineTick(Sequencer& app, uint32_t now) {
         e.lastTickClock = now;
         // A start plays from now: milliseconds that passed while stopped and
         // not yet counted (the thread was pausing) are not played.
-        if (elapsed > 1 && e.resyncClock.load(std::memory_order_acquire)) elapsed = 1;
+        if (e.startPending.exchange(false, std::memory_order_acq_rel) && elapsed > 1) elapsed = 1;
         for (uint32_t i = 0; i < elapsed; ++i) tickOneMillisecond(app);
         engineTickLeave(app.engineLock);
         entered = true;
@@ -196,27 +193,28 @@ bool loopAndEndStep(Sequencer& app) {
         app.playIndex = app.loopIndex;
         loadTempoInTick(app, e.loopTempo);  // the clock phase stays
         rewindRecordBuffers(app, false);
-        int32_t rec = 1;
-        if (e.recordMode.compare_exchange_strong(rec, 2, std::memory_order_relaxed))
+        RecordMode rec = RECORD_REC;
+        if (e.recordMode.compare_exchange_strong(rec, RECORD_OVER_DUB, std::memory_order_relaxed))
             markDirty(app, DIRTY_TRANSPORT);
     }
     if (pos < app.lengthTicks) return true;
-    bool recording = e.recordMode.load(std::memory_order_relaxed) != 0;
+    bool recording = e.recordMode.load(std::memory_order_relaxed) != RECORD_OFF;
     if (settingLoad(app.settings.seqLoop) && !(app.allTracks && recording)) {
         e.position.store(0, std::memory_order_relaxed);
         app.playIndex = 0;
         rewindRecordBuffers(app, true);
         loadTempoInTick(app, sequenceTempo(app));
         e.tickInQuarter = 0;
-        int32_t rec = 1;
-        if (e.recordMode.compare_exchange_strong(rec, 2, std::memory_order_relaxed))
+        RecordMode rec = RECORD_REC;
+        if (e.recordMode.compare_exchange_strong(rec, RECORD_OVER_DUB, std::memory_order_relaxed))
             markDirty(app, DIRTY_TRANSPORT);
         return true;
     }
-    if (recording && app.seq->bars < 997) {
-        // The sequence lengthens while recording past its end.
-        app.seq->bars += 1;
-        app.lengthTicks += TICKS_PER_BAR;
+    if (recording && app.seq->bars < MAX_GROWN_BARS) {
+        // The sequence lengthens while recording past its end (the window
+        // thread reads both without the lock: see seqBarsLoad).
+        std::atomic_ref<uint32_t>(app.seq->bars).store(app.seq->bars + 1, std::memory_order_relaxed);
+        std::atomic_ref<int32_t>(app.lengthTicks).store(app.lengthTicks + TICKS_PER_BAR, std::memory_order_relaxed);
         markDirty(app, DIRTY_SEQ_ROW);
         return true;
     }
@@ -227,15 +225,7 @@ bool loopAndEndStep(Sequencer& app) {
 }
 
 bool postToWindow(Sequencer& app, uint32_t word) {
-    EngineState& e = app.engine;
-    uint32_t w = e.toWindowWrite.load(std::memory_order_relaxed);
-    uint32_t r = e.toWindowRead.load(std::memory_order_acquire);
-    if (w - r >= TO_WINDOW_SIZE) {
-        e.toWindowDropped.fetch_add(1, std::memory_order_relaxed);
-        return false;
-    }
-    e.toWindow[w % TO_WINDOW_SIZE] = word;
-    e.toWindowWrite.store(w + 1, std::memory_order_release);
+    if (!ringPush(app.engine.toWindow, word)) return false;
     wakeWindow(app);
     return true;
 }

@@ -33,6 +33,19 @@ inline uint8_t trackByteLoad(const uint8_t& b) {
 }
 inline void trackByteStore(uint8_t& b, uint8_t v) { std::atomic_ref<uint8_t>(b).store(v, std::memory_order_relaxed); }
 
+// The current sequence's bar count and length in ticks. The tick lengthens a
+// sequence recorded past its end while the window thread shows them without
+// the engine lock, so the tick stores them and lock-free readers load them
+// through these (relaxed: each is one word shown or clamped against, and
+// nothing else is published with it). Under the engine lock, or on the tick,
+// plain access is fine.
+inline uint32_t seqBarsLoad(const Sequencer& app) {
+    return app.seq ? std::atomic_ref<uint32_t>(app.seq->bars).load(std::memory_order_relaxed) : 0;
+}
+inline Tick lengthTicksLoad(const Sequencer& app) {
+    return std::atomic_ref<int32_t>(const_cast<int32_t&>(app.lengthTicks)).load(std::memory_order_relaxed);
+}
+
 // ---- Clock and tick (clock.cpp) ---------------------------------------------------
 
 // (tick) The 1 ms timer callback: turns the system millisecond time into
@@ -157,6 +170,9 @@ void runningNotesStep(Sequencer& app, int32_t n);
 void addRunningNote(Sequencer& app, uint32_t duration, uint32_t note, uint32_t channel, uint32_t device,
                     uint32_t track);
 void releaseRunningNote(Sequencer& app, uint32_t track, uint32_t note);
+// (tick) The same, its note-off sent at once (a live chord released before
+// the next one sounds).
+void endRunningNote(Sequencer& app, uint32_t track, uint32_t note);
 void cancelRunningNote(Sequencer& app, uint32_t note, uint32_t channel, uint32_t device);
 void allRunningNotesOff(Sequencer& app);
 // Port a track's messages go to under the MASTER/TRACK choice.
@@ -193,6 +209,9 @@ void sendAllTrackSetups(Sequencer& app);
 void sendBankAndProgram(Sequencer& app, int track);
 void auditionOn(Sequencer& app, int track);
 void auditionOff(Sequencer& app, int track);
+// The audition's test note of a track: a drum part sounds a snare-like 47,
+// others 60.
+int auditionNote(const Sequencer& app, int track);
 
 // ---- Metronome and count-in (metronome.cpp) ---------------------------------------------
 

@@ -15,6 +15,8 @@
 #include <cstdint>
 
 #include "engine/doors.h"
+#include "engine/rings.h"
+#include "song/records.h"
 
 namespace qz {
 
@@ -23,11 +25,15 @@ struct Sequencer;
 constexpr int RUNNING_NOTES = 64;
 // UI frames an activity lamp glows after the message that lit it.
 constexpr uint8_t LAMP_FRAMES = 5;
+// UI frames the external clock counts as alive after its last 0xF8.
+constexpr int32_t EXT_CLOCK_ALIVE_FRAMES = 10;
 constexpr int32_t RUNNING_HELD = 0x7FFFFFFF;  // remaining ticks of a note held until its note-off
 constexpr uint32_t OUT_QUEUE_SIZE = 256;
 constexpr uint32_t MONITOR_SIZE = 256;
 constexpr uint32_t TO_WINDOW_SIZE = 64;
 constexpr int LONG_MESSAGE_MAX = 64;
+// Recording past the end lengthens a sequence up to this many bars.
+constexpr uint32_t MAX_GROWN_BARS = 997;
 // Longest pause of the engine thread while stopped and idle, in milliseconds:
 // well below the 101 ms drop rule, so the stopped clock keeps counting.
 constexpr int32_t ENGINE_IDLE_SLOTS = 20;
@@ -59,15 +65,19 @@ struct RunningNote {
     uint32_t track = 0;
 };
 
-// A single-producer single-consumer ring of packed messages. Free-running
-// counters: empty when equal, full when they differ by the size. A full ring
-// refuses the entry; the producer decides whether to wait or to count a drop.
-struct MessageRing {
-    uint32_t words[OUT_QUEUE_SIZE] = {};
-    // Written by the producer only (release: the word is stored first).
-    std::atomic<uint32_t> writeCount{0};
-    // Written by the consumer only (release: the word was read first).
-    std::atomic<uint32_t> readCount{0};
+// A ring of packed messages (message | port << 24) holding OUT_QUEUE_SIZE
+// of them.
+using MessageRing = SpscRing<uint32_t, OUT_QUEUE_SIZE + 1>;
+// Words posted by the tick to the window thread.
+using ToWindowRing = SpscRing<uint32_t, TO_WINDOW_SIZE + 1>;
+
+// The record mode. REC replaces what the pass plays over, OVER DUB adds to
+// it, STEP enters notes one cursor step at a time while stopped.
+enum RecordMode : int32_t {
+    RECORD_OFF = 0,
+    RECORD_REC = 1,
+    RECORD_OVER_DUB = 2,
+    RECORD_STEP = 3,
 };
 
 struct CountInState {
@@ -96,8 +106,8 @@ struct EngineState {
     // Transport runs (window thread's transport verbs, the engine at the
     // sequence end; read everywhere).
     std::atomic<bool> playing{false};
-    // 0 off, 1 REC, 2 OVER DUB, 3 STEP (window thread, and the tick at a wrap).
-    std::atomic<int32_t> recordMode{0};
+    // Window thread, and the tick at a wrap (REC turns into OVER DUB).
+    std::atomic<RecordMode> recordMode{RECORD_OFF};
     // Bar loop switch (window thread; the tick reads it).
     std::atomic<bool> loopOn{false};
     // Loop bars as set by the window thread; the tick uses the derived ticks.
@@ -127,8 +137,14 @@ struct EngineState {
     int32_t usAccumulator = 0;
     int32_t tickInQuarter = 0;
     // The next tick restarts the clock phase (window thread at a start, the
-    // input thread at a waited-for key; cleared by the tick).
+    // input thread at a waited-for key, the count-in at its end; cleared by
+    // the tick).
     std::atomic<bool> resyncClock{false};
+    // A start happened since the last call: the milliseconds the paused
+    // thread has not counted yet are not played (set with `resyncClock` at a
+    // start, consumed by the next call that enters the tick). Kept apart
+    // from `resyncClock`, which a count-in holds for its whole bar.
+    std::atomic<bool> startPending{false};
 
     // ---- Counters of the running tick (engine thread, read by others) -----------
 
@@ -156,12 +172,9 @@ struct EngineState {
     // Command word: written by the window thread when zero (compare-exchange),
     // cleared by the tick once carried out.
     std::atomic<uint32_t> engineCommand{0};
-    // Words posted by the tick to the window thread (single producer: the
-    // tick; single consumer: the window thread).
-    uint32_t toWindow[TO_WINDOW_SIZE] = {};
-    std::atomic<uint32_t> toWindowWrite{0};
-    std::atomic<uint32_t> toWindowRead{0};
-    std::atomic<uint32_t> toWindowDropped{0};
+    // Words posted by the tick to the window thread (producer: the tick;
+    // consumer: the window thread's poll).
+    ToWindowRing toWindow;
 
     // ---- External MIDI clock ----------------------------------------------------------
 
@@ -181,8 +194,9 @@ struct EngineState {
     std::atomic<int32_t> soloMode{0};
     std::atomic<int32_t> padSolo{0};
     std::atomic<int32_t> outMonitorChannel{0};
-    // Activity light per track: the tick sets 5, the window refresh counts down.
-    std::atomic<uint8_t> trackActivity[20] = {};
+    // Activity light per track: the tick sets LAMP_FRAMES, the window refresh
+    // counts down.
+    std::atomic<uint8_t> trackActivity[TRACK_RECORDS] = {};
 
     // ---- Sounding notes (tick-owned) ------------------------------------------------
 
@@ -194,15 +208,13 @@ struct EngineState {
 
     // ---- Output queues, long messages, monitor --------------------------------------
 
-    // The window thread's queue (it waits for room when full) and the input
-    // thread's MIDI thru queue (drops and counts when full). The tick drains
-    // one message per millisecond from them, thru first.
+    // The window thread's queue (it waits for room when full, and counts in
+    // its `dropped` only what it gives up after waiting 3 s for a tick that
+    // does not drain) and the input thread's MIDI thru queue (drops and
+    // counts when full). The tick drains one message per millisecond from
+    // them, thru first.
     MessageRing outQueue;
     MessageRing thruQueue;
-    std::atomic<uint32_t> thruDropped{0};
-    // Window-thread messages refused after waiting 3 s for a tick that does
-    // not drain (window thread).
-    std::atomic<uint32_t> outQueueDropped{0};
     // A long message handed to the tick: bytes written by the window thread
     // before it stores `longPort` (port + 1, release); the tick sends it and
     // stores `longResult` then clears `longPort` (release).

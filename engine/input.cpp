@@ -78,7 +78,7 @@ void setHeld(Sequencer& app, int n, bool on) {
 bool setHas(const uint32_t set[4], int n) { return (set[n >> 5] >> (n & 31)) & 1; }
 
 bool recording(const Sequencer& app) {
-    return app.engine.recordMode.load(std::memory_order_relaxed) != 0;
+    return app.engine.recordMode.load(std::memory_order_relaxed) != RECORD_OFF;
 }
 
 // Recorded input goes to the tick while the transport runs, else to the
@@ -107,6 +107,7 @@ void startAtKey(Sequencer& app) {
     e.recordTick.store(e.position.load(std::memory_order_relaxed), std::memory_order_relaxed);
     // release: the tick that sees the resync sees the cleared wait.
     e.resyncClock.store(true, std::memory_order_release);
+    e.startPending.store(true, std::memory_order_release);
     markDirty(app, DIRTY_TRANSPORT);
     notifyEngine(app);
 }
@@ -133,7 +134,7 @@ void noteOffPath(Sequencer& app, const Target& t, int n, bool currentTrackPath) 
     if (recording(app) && (recordDuration(app) == 0 || !currentTrackPath))
         toRing(app, SeqEvent{0, uint8_t(t.track), ST_NOTE_OFF, uint8_t(n), 0, 0, 0});
     if (!anyKeyHeld(app)) {
-        if (currentTrackPath && app.engine.recordMode.load(std::memory_order_relaxed) == 3) {
+        if (currentTrackPath && app.engine.recordMode.load(std::memory_order_relaxed) == RECORD_STEP) {
             // A released chord of keys moves the cursor one step, unless
             // note repeat already entered the notes.
             if (!r.noteRepeatFired.load(std::memory_order_relaxed))
@@ -382,7 +383,7 @@ void onMidiInput(Sequencer& app, int port, uint32_t packed) {
     uint32_t inChannel = settingLoad(app.settings.inChannel);
     if (inChannel != 0 && uint32_t(c + 1) != inChannel) {
         r.wrongChannel.store(c + 1, std::memory_order_relaxed);
-        r.wrongChannelFrames.store(5, std::memory_order_relaxed);
+        r.wrongChannelFrames.store(WRONG_CHANNEL_FRAMES, std::memory_order_relaxed);
         markDirty(app, DIRTY_MIDI_IN);
         return;
     }

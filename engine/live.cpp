@@ -25,7 +25,7 @@ int currentTrackSeen(const Sequencer& app) {
 
 bool recordingWhileRunning(const Sequencer& app) {
     return app.engine.playing.load(std::memory_order_acquire) &&
-           app.engine.recordMode.load(std::memory_order_relaxed) != 0;
+           app.engine.recordMode.load(std::memory_order_relaxed) != RECORD_OFF;
 }
 
 // Take what the producers queued: a restart drops the note-ons still
@@ -82,10 +82,13 @@ void liveQueueStep(Sequencer& app) {
     int32_t w = 0;
     for (int32_t i = 0; i < r.livePendingCount; ++i) {
         const SeqEvent& e = r.livePending[i];
-        if (e.time <= r.liveClock)
-            playEvent(app, e);
-        else
+        if (e.time > r.liveClock)
             r.livePending[w++] = e;
+        else if (e.status == ST_NOTE_OFF)
+            // A released chord is silent before the next one sounds.
+            endRunningNote(app, e.track, e.data1);
+        else
+            playEvent(app, e);
     }
     r.livePendingCount = w;
 }

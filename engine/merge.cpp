@@ -25,8 +25,9 @@ bool anyMarked(const Sequence* s) {
 }
 
 // Compact the note buffer in place: erased entries go, the heard-this-pass
-// bit goes, open notes are closed at the stop (at most 9999 ticks and not
-// past `limit`), entries at or past the sequence end go. Returns the count.
+// bit goes, notes still held are closed at the stop (at most 9999 ticks and
+// not past `limit`), entries at or past the sequence end go. A note that was
+// released, or has a fixed duration, keeps its length. Returns the count.
 int32_t compactNoteBuffer(Sequencer& app, Tick limit) {
     RecordState& r = app.rec;
     SeqEvent* buf = app.work->firstHalf();
@@ -40,7 +41,7 @@ int32_t compactNoteBuffer(Sequencer& app, Tick limit) {
         if (x.status == ST_NOTE) {
             int64_t d = isOpenNote(x) ? int64_t(int32_t(now - x.value)) : int64_t(x.value);
             d = std::clamp<int64_t>(d, 1, MAX_DURATION);
-            if (x.time + d > limit) d = std::max<int64_t>(1, limit - x.time);
+            if (isOpenNote(x) && x.time + d > limit) d = std::max<int64_t>(1, limit - x.time);
             x.value = uint32_t(d);
         } else {
             x.value = 0;

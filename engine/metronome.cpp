@@ -14,7 +14,7 @@ void click(Sequencer& app, uint8_t velocity) {
 
 void clickStep(Sequencer& app) {
     const PersistentSettings& s = app.settings;
-    bool recording = app.engine.recordMode.load(std::memory_order_relaxed) != 0;
+    bool recording = app.engine.recordMode.load(std::memory_order_relaxed) != RECORD_OFF;
     bool on = recording ? settingLoad(s.clickInRec) != 0 : settingLoad(s.clickInPlay) != 0;
     if (!on) return;
     if (app.engine.posInBar.load(std::memory_order_relaxed) == 0)

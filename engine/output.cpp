@@ -44,24 +44,6 @@ uint32_t pack(int channel, uint8_t status, uint8_t d1, uint8_t d2) {
     return uint32_t(status | (channel & 15)) | uint32_t(d1 & 127) << 8 | uint32_t(d2 & 127) << 16;
 }
 
-// Take one message from a ring; false when empty (consumer side).
-bool takeFromRing(MessageRing& q, uint32_t& packed) {
-    uint32_t r = q.readCount.load(std::memory_order_relaxed);
-    if (r == q.writeCount.load(std::memory_order_acquire)) return false;
-    packed = q.words[r % OUT_QUEUE_SIZE];
-    q.readCount.store(r + 1, std::memory_order_release);
-    return true;
-}
-
-// Put one message into a ring; false when full (producer side).
-bool putInRing(MessageRing& q, uint32_t packed) {
-    uint32_t w = q.writeCount.load(std::memory_order_relaxed);
-    if (w - q.readCount.load(std::memory_order_acquire) >= OUT_QUEUE_SIZE) return false;
-    q.words[w % OUT_QUEUE_SIZE] = packed;
-    q.writeCount.store(w + 1, std::memory_order_release);
-    return true;
-}
-
 }  // namespace
 
 void logOutput(Sequencer& app, uint32_t packedWithPort) {
@@ -102,7 +84,7 @@ void sendClockMessage(Sequencer& app, uint8_t status, uint8_t d1, uint8_t d2) {
 void queueMessage(Sequencer& app, uint32_t packed) {
     EngineState& e = app.engine;
     for (uint32_t waited = 0;; ++waited) {
-        if (putInRing(e.outQueue, packed)) {
+        if (ringTryPush(e.outQueue, packed)) {
             notifyEngine(app);
             return;
         }
@@ -113,7 +95,7 @@ void queueMessage(Sequencer& app, uint32_t packed) {
             continue;
         }
         if (waited >= QUEUE_WAIT_MS) {
-            e.outQueueDropped.fetch_add(1, std::memory_order_relaxed);
+            e.outQueue.dropped.fetch_add(1, std::memory_order_relaxed);
             return;
         }
         engineWait(app, 1);
@@ -126,12 +108,9 @@ void queueTrackMessage(Sequencer& app, int device, int channel, uint8_t status, 
 }
 
 bool queueThruMessage(Sequencer& app, uint32_t packed) {
-    if (putInRing(app.engine.thruQueue, packed)) {
-        notifyEngine(app);
-        return true;
-    }
-    app.engine.thruDropped.fetch_add(1, std::memory_order_relaxed);
-    return false;
+    if (!ringPush(app.engine.thruQueue, packed)) return false;
+    notifyEngine(app);
+    return true;
 }
 
 bool queueThruTrackMessage(Sequencer& app, int device, int channel, uint8_t status, uint8_t d1, uint8_t d2) {
@@ -142,7 +121,7 @@ bool queueThruTrackMessage(Sequencer& app, int device, int channel, uint8_t stat
 bool drainOneQueued(Sequencer& app) {
     EngineState& e = app.engine;
     uint32_t m = 0;
-    if (!takeFromRing(e.thruQueue, m) && !takeFromRing(e.outQueue, m)) return false;
+    if (!ringPop(e.thruQueue, m) && !ringPop(e.outQueue, m)) return false;
     int port = int(m >> 24);
     emit(app, port, m);
     logChannelMessage(app, port, m);
@@ -194,6 +173,8 @@ void allNotesOffEverywhere(Sequencer& app) {
         }
         engineWait(app, 32);
     }
+    // Held keys would otherwise go on repeating (NOTE REPEAT) and stay lit.
+    clearHeldKeys(app);
 }
 
 void resetPort(Sequencer& app, int port) {
@@ -271,18 +252,21 @@ void sendAllTrackSetups(Sequencer& app) {
 
 namespace {
 
-// Audition note of a track: a drum part sounds a snare-like 47, others 60.
 void audition(Sequencer& app, int track, uint8_t velocity) {
     if (!app.seq || track < 0 || track >= TRACK_RECORDS) return;
     const TrackRecord& r = app.seq->tracks[track];
-    int port = outputPortFor(app, r.device);
-    int c = r.channel & 15;
-    bool drumPort = port >= 0 && port < OUT_PORTS && settingLoad(app.settings.resetMode[port]) != 0;
-    uint8_t note = c == 9 || (r.drumPart && drumPort) ? 47 : 60;
-    queueTrackMessage(app, r.device, c, 0x90, note, velocity);
+    queueTrackMessage(app, r.device, r.channel & 15, 0x90, uint8_t(auditionNote(app, track)), velocity);
 }
 
 }  // namespace
+
+int auditionNote(const Sequencer& app, int track) {
+    if (!app.seq || track < 0 || track >= TRACK_RECORDS) return 60;
+    const TrackRecord& r = app.seq->tracks[track];
+    int port = outputPortFor(app, r.device);
+    bool drumPort = port >= 0 && port < OUT_PORTS && settingLoad(app.settings.resetMode[port]) != 0;
+    return (r.channel & 15) == 9 || (r.drumPart && drumPort) ? 47 : 60;
+}
 
 void auditionOn(Sequencer& app, int track) {
     audition(app, track, 127);

@@ -21,13 +21,13 @@ void playDueEvents(Sequencer& app) {
     SeqEvent* ev = seqEvents(s);
     int32_t n = s->eventCount;
     int32_t pos = e.position.load(std::memory_order_relaxed);
-    bool replacing = e.recordMode.load(std::memory_order_relaxed) == 1 && e.playing.load(std::memory_order_relaxed);
+    bool replacing = e.recordMode.load(std::memory_order_relaxed) == RECORD_REC && e.playing.load(std::memory_order_relaxed);
     int32_t cur = app.currentTrack;
     int32_t padSolo = e.padSolo.load(std::memory_order_relaxed);
     bool solo = e.soloMode.load(std::memory_order_relaxed) != 0;
     while (app.playIndex < n && ev[app.playIndex].time <= pos) {
         SeqEvent& x = ev[app.playIndex++];
-        if (x.track >= 19) continue;  // marked for removal, or no track
+        if (x.track >= PLAYED_TRACKS) continue;  // marked for removal, or no track
         if (replacing && (x.track == cur || app.allTracks)) {
             // REC replaces what it passes over: the merge removes it.
             x.track |= TRACK_REMOVE_MARK;
@@ -49,7 +49,7 @@ void playDueEvents(Sequencer& app) {
                 plays = x.track == cur;
             if (plays) playEvent(app, x);
         }
-        e.trackActivity[x.track].store(5, std::memory_order_relaxed);
+        e.trackActivity[x.track].store(LAMP_FRAMES, std::memory_order_relaxed);
     }
 }
 
@@ -86,7 +86,8 @@ void playEvent(Sequencer& app, const SeqEvent& x) {
         break;
     }
     case ST_NOTE_OFF:
-        releaseRunningNote(app, uint32_t(track), uint32_t(x.data1 & 127));
+        // The note-on sounded the mapped note; its release must find that one.
+        releaseRunningNote(app, uint32_t(track), uint32_t(r.noteMap[x.data1 & 127] & 127));
         break;
     case ST_CONTROL:
         // Bank select reaches the device only through the track set-up.
@@ -150,6 +151,19 @@ void releaseRunningNote(Sequencer& app, uint32_t track, uint32_t note) {
         RunningNote& rn = e.running[i];
         if (rn.remaining != 0 && rn.track == track && rn.note == note) {
             rn.remaining = 1;  // its note-off goes out on the next tick
+            return;
+        }
+    }
+}
+
+void endRunningNote(Sequencer& app, uint32_t track, uint32_t note) {
+    EngineState& e = app.engine;
+    for (int i = 0; i < e.runningHigh; ++i) {
+        RunningNote& rn = e.running[i];
+        if (rn.remaining != 0 && rn.track == track && rn.note == note) {
+            rn.remaining = 0;
+            noteOff(app, rn);
+            e.sounding[rn.channel & 15][rn.note & 127] = 0;
             return;
         }
     }

@@ -143,10 +143,99 @@ int32_t firstEventEntryAt(Sequencer& app, Tick t) {
 
 }  // namespace
 
-int32_t fileNoteOn(Sequencer& app, Tick r, uint8_t track, uint8_t note, uint8_t velocity, uint32_t value) {
+namespace {
+
+int32_t fileNoteOnAs(Sequencer& app, RecordMode mode, Tick r, uint8_t track, uint8_t note, uint8_t velocity,
+                     uint32_t value) {
     if (app.rec.noteEnd >= NOTE_CAPACITY) return -1;
-    if (app.engine.recordMode.load(std::memory_order_relaxed) == 2) markReplacedNotes(app, r, track, note);
+    if (mode == RECORD_OVER_DUB) markReplacedNotes(app, r, track, note);
     return placeNote(app, r, track, note, velocity, value, true);
+}
+
+// End of the ticks a recorded note may land on: the sequence end, or one bar
+// more while recording past the end lengthens the sequence (timing correct
+// may move a key played just before the end onto the new bar).
+Tick recordEndTick(const Sequencer& app) {
+    bool wraps = settingLoad(app.settings.seqLoop) != 0 && !app.allTracks;
+    bool grows = !wraps && app.seq && app.seq->bars < MAX_GROWN_BARS;
+    return app.lengthTicks + (grows ? TICKS_PER_BAR : 0);
+}
+
+// A recorded note-on or controller goes in before the entries of a previous
+// pass that follow it, so nothing recorded earlier is overwritten. The loop
+// start point follows the entries it names.
+void insertEventEntry(Sequencer& app, const SeqEvent& x) {
+    RecordState& r = app.rec;
+    SeqEvent* buf = eventBuffer(app);
+    int32_t i = r.eventCursor;
+    std::memmove(buf + i + 1, buf + i, size_t(r.eventHigh - i) * sizeof(SeqEvent));
+    buf[i] = x;
+    ++r.eventHigh;
+    r.eventCursor = i + 1;
+    if (i < r.eventLoop || (i == r.eventLoop && x.time < app.engine.loopStartTick)) ++r.eventLoop;
+}
+
+// The note played back from the buffer while its key was still held sounds
+// until the key is released: end it with the key.
+void endHeldReplay(Sequencer& app, uint8_t track, uint8_t note) {
+    if (!app.seq || track >= TRACK_RECORDS) return;
+    EngineState& e = app.engine;
+    uint32_t n = uint32_t(app.seq->tracks[track].noteMap[note & 127] & 127);
+    for (int i = 0; i < e.runningHigh; ++i) {
+        RunningNote& rn = e.running[i];
+        // Held notes count down from RUNNING_HELD; timed ones are far below.
+        if (rn.remaining > 0xFFFFFF && rn.track == track && rn.note == n) rn.remaining = 1;
+    }
+}
+
+// File what waits in the input ring as `mode` records it, at the current
+// position. False when the note buffer is full (the rest is discarded).
+bool fileInputRing(Sequencer& app, RecordMode mode) {
+    EngineState& e = app.engine;
+    RecordState& r = app.rec;
+    Tick pos = e.position.load(std::memory_order_relaxed);
+    Tick recTick = e.recordTick.load(std::memory_order_relaxed);
+    Tick end = recordEndTick(app);
+    SeqEvent in;
+    while (ringPop(r.inputRing, in)) {
+        if (r.noteEnd >= NOTE_CAPACITY) {
+            r.noteBufferFull.fetch_add(1, std::memory_order_relaxed);
+            ringDiscard(r.inputRing);
+            return false;
+        }
+        if (app.allTracks) {
+            fileAllTracks(app, in, pos);
+            continue;
+        }
+        uint8_t track = in.track & 0x7F;
+        switch (in.status) {
+        case ST_NOTE: {
+            Tick t = (in.value2 & REC_AT_TIME) ? in.time : recTick;
+            if (t < 0 || t >= end) break;
+            fileNoteOnAs(app, mode, t, track, in.data1, in.data2, in.value);
+            break;
+        }
+        case ST_NOTE_OFF:
+            if (closeBufferedNote(app, track, in.data1) >= 0) endHeldReplay(app, track, in.data1);
+            break;
+        default:
+            // Controllers and the like are filed where they came, uncorrected.
+            if (r.eventHigh < EVENT_CAPACITY) {
+                insertEventEntry(app, SeqEvent{pos, track, in.status, in.data1, in.data2, 0, 0});
+                e.recorded.store(true, std::memory_order_relaxed);
+            } else {
+                r.eventsDropped.fetch_add(1, std::memory_order_relaxed);
+            }
+            break;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int32_t fileNoteOn(Sequencer& app, Tick r, uint8_t track, uint8_t note, uint8_t velocity, uint32_t value) {
+    return fileNoteOnAs(app, app.engine.recordMode.load(std::memory_order_relaxed), r, track, note, velocity, value);
 }
 
 int32_t closeBufferedNote(Sequencer& app, uint8_t track, uint8_t note) {
@@ -166,50 +255,30 @@ void takeInput(Sequencer& app) {
     EngineState& e = app.engine;
     RecordState& r = app.rec;
     if (ringEmpty(r.inputRing)) return;
-    bool recording = e.recordMode.load(std::memory_order_relaxed) != 0 && e.playing.load(std::memory_order_relaxed);
-    if (!recording || !app.work) {
+    RecordMode mode = e.recordMode.load(std::memory_order_relaxed);
+    if (mode == RECORD_OFF || !e.playing.load(std::memory_order_relaxed) || !app.work) {
         ringDiscard(r.inputRing);
         return;
     }
-    Tick pos = e.position.load(std::memory_order_relaxed);
-    Tick recTick = e.recordTick.load(std::memory_order_relaxed);
-    SeqEvent in;
-    while (ringPop(r.inputRing, in)) {
-        if (r.noteEnd >= NOTE_CAPACITY) {
-            // Full: the window thread stops the transport and merges what is there.
-            r.noteBufferFull.fetch_add(1, std::memory_order_relaxed);
-            e.playing.store(false, std::memory_order_release);
-            postToWindow(app, 0);
-            ringDiscard(r.inputRing);
-            return;
-        }
-        if (app.allTracks) {
-            fileAllTracks(app, in, pos);
-            continue;
-        }
-        uint8_t track = in.track & 0x7F;
-        switch (in.status) {
-        case ST_NOTE: {
-            Tick t = (in.value2 & REC_AT_TIME) ? in.time : recTick;
-            if (t < 0 || t >= app.lengthTicks) break;
-            fileNoteOn(app, t, track, in.data1, in.data2, in.value);
-            break;
-        }
-        case ST_NOTE_OFF:
-            closeBufferedNote(app, track, in.data1);
-            break;
-        default:
-            // Controllers and the like are filed where they came, uncorrected.
-            if (r.eventCursor < EVENT_CAPACITY) {
-                eventBuffer(app)[r.eventCursor++] = SeqEvent{pos, track, in.status, in.data1, in.data2, 0, 0};
-                r.eventHigh = std::max(r.eventHigh, r.eventCursor);
-                e.recorded.store(true, std::memory_order_relaxed);
-            } else {
-                r.eventsDropped.fetch_add(1, std::memory_order_relaxed);
-            }
-            break;
-        }
+    if (!fileInputRing(app, mode)) {
+        // Full: the window thread stops the transport and merges what is there.
+        e.playing.store(false, std::memory_order_release);
+        postToWindow(app, 0);
     }
+}
+
+void takeInputAtStop(Sequencer& app, RecordMode mode, bool ran) {
+    RecordState& r = app.rec;
+    EngineLockGuard lock(app.engineLock);
+    if (ringEmpty(r.inputRing)) return;
+    if (mode == RECORD_OFF || mode == RECORD_STEP || !ran || !app.work) {
+        ringDiscard(r.inputRing);
+        return;
+    }
+    // Filed where the next tick would have filed them.
+    EngineState& e = app.engine;
+    e.recordTick.store(correctTime(app, e.position.load(std::memory_order_relaxed)), std::memory_order_relaxed);
+    fileInputRing(app, mode);
 }
 
 void playRecorded(Sequencer& app) {
@@ -223,7 +292,7 @@ void playRecorded(Sequencer& app) {
         if (x.status == ST_ERASED) continue;
         if (x.time == pos && !(x.track & TRACK_REMOVE_MARK)) {
             playEvent(app, x);
-            if (x.track < 20) e.trackActivity[x.track].store(5, std::memory_order_relaxed);
+            if (x.track < TRACK_RECORDS) e.trackActivity[x.track].store(LAMP_FRAMES, std::memory_order_relaxed);
         } else {
             x.track &= 0x7F;  // heard live on the last pass: plays from the next one
         }
@@ -232,7 +301,7 @@ void playRecorded(Sequencer& app) {
     while (r.eventCursor < r.eventHigh && ev[r.eventCursor].time <= pos) {
         const SeqEvent& x = ev[r.eventCursor++];
         if (x.status == ST_ERASED) continue;
-        if (x.track < 20) e.trackActivity[x.track].store(5, std::memory_order_relaxed);
+        if (x.track < TRACK_RECORDS) e.trackActivity[x.track].store(LAMP_FRAMES, std::memory_order_relaxed);
         playEvent(app, x);
     }
 }
@@ -272,6 +341,10 @@ void resetRecordBuffers(Sequencer& app) {
     EngineState& e = app.engine;
     RecordState& r = app.rec;
     EngineLockGuard lock(app.engineLock);
+    // Input left from before the start (a key that came after the last stop
+    // took the ring) is not this recording's. Under the lock the window
+    // thread may take the tick's side of the ring.
+    if (!e.playing.load(std::memory_order_acquire)) ringDiscard(r.inputRing);
     if (!recordBuffersEmpty(app) && e.playing.load(std::memory_order_acquire)) {
         // A restart while recording runs keeps what was recorded: it is
         // merged at the stop. Only the points move.
@@ -282,7 +355,7 @@ void resetRecordBuffers(Sequencer& app) {
     r.eventHigh = r.eventCursor = r.eventLoop = 0;
     std::memset(r.openNote, 0, sizeof r.openNote);
     e.tickCounter.store(0x80000000u, std::memory_order_relaxed);
-    if (e.recordMode.load(std::memory_order_relaxed) != 0 && app.work) {
+    if (e.recordMode.load(std::memory_order_relaxed) != RECORD_OFF && app.work) {
         // The event buffer shares the clipboard's room.
         app.clipboard.mode = CLIP_NONE;
         app.clipboard.count = 0;

@@ -36,6 +36,12 @@ int inputMonitorEntries(const Sequencer& app, uint32_t out[32]);
 
 // (tick) The recording steps of the running tick (declared in engine.h too).
 // takeInput, playRecorded
+// (window, at the stop, after the tick let go of the running transport)
+// File what the input thread put into the input ring since the tick last
+// took it, as `mode` recorded it; discarded when nothing ran (`ran` false:
+// the stop came during the count-in or the wait for a key). Takes the engine
+// lock, under which the window thread may take the tick's side of the ring.
+void takeInputAtStop(Sequencer& app, RecordMode mode, bool ran);
 // (tick) The loop or sequence wrap: the buffers' points go back to their
 // loop-start points (`toStart`: to the first entries).
 void rewindRecordBuffers(Sequencer& app, bool toStart);

@@ -33,6 +33,8 @@ constexpr uint32_t INPUT_MONITOR_SIZE = 32;
 constexpr int CHORD_SLOTS = 6;
 // UI frames a port's clock lamp stays lit after its last clock message.
 constexpr uint8_t CLOCK_ACTIVITY_FRAMES = 10;
+// UI frames the "wrong channel" notice stays after the refused message.
+constexpr int32_t WRONG_CHANNEL_FRAMES = 5;
 
 // `value2` flags of ring entries (the stored events never carry them).
 constexpr uint32_t REC_AT_TIME = 0x40000000u;   // file at the entry's own `time`, not at the record tick

@@ -4,7 +4,9 @@
 // extends it, so the window passes its state straight in.
 #pragma once
 
+#include "engine/chord_input.h"
 #include "engine/engine_state.h"
+#include "engine/midi_button.h"
 #include "engine/recording_state.h"
 #include "song/song_store.h"
 
@@ -13,6 +15,8 @@ namespace qz {
 struct Sequencer : SongStore {
     EngineState engine;
     RecordState rec;  // MIDI input and recording
+    ChordInputState chordIn;  // the chord held from a key or the chord panel
+    MidiButtonState buttonIn;  // MIDI to button's lookup and hand-over
 };
 
 // Install the store hooks the engine answers: the play pointers follow

@@ -51,6 +51,10 @@ void insertStepEntry(Sequencer& app, const SeqEvent& e) {
             stepCursor(app);
         return;
     }
+    if (e.status == ST_CHORD_STEP) {
+        stepAfterChord(app, e.value);
+        return;
+    }
     if (e.status == ST_NOTE_OFF) {
         if (app.seq->exists) closeNote(app, e.track, e.data1);
         return;
@@ -115,7 +119,7 @@ bool noteEraseAvailable(const Sequencer& app) {
     if (!app.seq || !app.seq->exists) return false;
     if (e.loopOn.load(std::memory_order_relaxed))
         return e.cursor >= e.loopStartTick && e.cursor < e.loopEndTick;
-    return settingLoad(app.settings.seqLoop) != 0 && app.seq->bars < 5;
+    return settingLoad(app.settings.seqLoop) != 0 && seqBarsLoad(app) < 5;
 }
 
 void pressNoteRepeat(Sequencer& app, bool down) {
@@ -152,7 +156,7 @@ int noteEraseFrame(Sequencer& app) {
     if (!app.seq || !app.seq->exists) return 0;
     bool loop = e.loopOn.load(std::memory_order_relaxed);
     Tick from = loop ? e.loopStartTick : 0;
-    Tick to = loop ? e.loopEndTick : app.lengthTicks;
+    Tick to = loop ? e.loopEndTick : lengthTicksLoad(app);
     int track = app.currentTrack;
     bool notes[128];
     bool any = false;
@@ -168,7 +172,10 @@ int noteEraseFrame(Sequencer& app) {
                 ++erased;
             }
         SeqEvent* ev = seqEvents(app.seq);
-        for (int32_t i = std::clamp(app.loopIndex, 0, app.seq->eventCount); i < app.seq->eventCount; ++i)
+        // With the loop off the erase starts at the sequence's start;
+        // `loopIndex` still follows the loop bars set last.
+        int32_t first = loop ? std::clamp(app.loopIndex, 0, app.seq->eventCount) : 0;
+        for (int32_t i = first; i < app.seq->eventCount; ++i)
             if (!(ev[i].track & TRACK_REMOVE_MARK) && erasable(ev[i], track, ev[i].data1, from, to) &&
                 notes[ev[i].data1]) {
                 ev[i].track |= TRACK_REMOVE_MARK;
@@ -215,7 +222,7 @@ void noteRepeatStep(Sequencer& app) {
     if (!app.seq) return;
     int track = std::clamp(app.currentTrack, 1, USER_TRACKS);
     const TrackRecord& tr = app.seq->tracks[track];
-    bool recording = e.recordMode.load(std::memory_order_relaxed) != 0;
+    bool recording = e.recordMode.load(std::memory_order_relaxed) != RECORD_OFF;
     Tick pos = e.position.load(std::memory_order_relaxed);
     for (int n = 0; n < 128; ++n) {
         if (!keyHeld(app, n)) continue;

@@ -85,7 +85,7 @@ void updateCounters(Sequencer& app, Tick t) {
 
 void computeLoopPoints(Sequencer& app) {
     EngineState& e = app.engine;
-    int32_t bars = app.seq ? int32_t(app.seq->bars) : app.lengthTicks / TICKS_PER_BAR;
+    int32_t bars = app.seq ? int32_t(seqBarsLoad(app)) : lengthTicksLoad(app) / TICKS_PER_BAR;
     if (bars <= e.loopStartBar) e.loopStartBar = std::max(0, bars - e.loopBars);
     EngineLockGuard lock(app.engineLock);
     if (e.loopOn.load(std::memory_order_relaxed)) {
@@ -119,7 +119,7 @@ void locateTick(Sequencer& app, Tick t) {
 
 void locateBar(Sequencer& app, int32_t b) {
     b = std::clamp(b, 0, MAX_BARS - 1);
-    locateTick(app, std::min(b * TICKS_PER_BAR, app.lengthTicks));
+    locateTick(app, std::min(b * TICKS_PER_BAR, lengthTicksLoad(app)));
     if (app.engine.playing.load(std::memory_order_acquire)) {
         EngineLockGuard lock(app.engineLock);
         setRecordPlayPoints(app, app.engine.position.load(std::memory_order_relaxed));

@@ -84,11 +84,8 @@ void executeEngineCommand(Sequencer& app, uint32_t word) {
 int pollEngine(Sequencer& app) {
     EngineState& e = app.engine;
     int taken = 0;
-    for (;;) {
-        uint32_t r = e.toWindowRead.load(std::memory_order_relaxed);
-        if (r == e.toWindowWrite.load(std::memory_order_acquire)) break;
-        uint32_t word = e.toWindow[r % TO_WINDOW_SIZE];
-        e.toWindowRead.store(r + 1, std::memory_order_release);
+    uint32_t word = 0;
+    while (ringPop(e.toWindow, word)) {
         ++taken;
         if (word == 0) {
             stopTransport(app);
@@ -135,8 +132,7 @@ bool engineFrameDue(const Sequencer& app) {
     if (e.playing.load(std::memory_order_relaxed) || e.countIn.state.load(std::memory_order_relaxed) != 0 ||
         e.waitingForKey.load(std::memory_order_relaxed) || e.extClockAlive.load(std::memory_order_relaxed) > 0)
         return true;
-    if (e.toWindowRead.load(std::memory_order_relaxed) != e.toWindowWrite.load(std::memory_order_acquire) ||
-        !ringEmpty(r.clockRing) || !ringEmpty(r.mixerRing) || !ringEmpty(r.padRing) || !ringEmpty(r.stepRing) ||
+    if (!ringEmpty(e.toWindow) || !ringEmpty(r.clockRing) || !ringEmpty(r.mixerRing) || !ringEmpty(r.padRing) || !ringEmpty(r.stepRing) ||
         r.usedPending.load(std::memory_order_relaxed) != 0)
         return true;
     if (e.position.load(std::memory_order_relaxed) != e.cursor) return true;
@@ -152,12 +148,13 @@ void run(Sequencer& app) {
     EngineState& e = app.engine;
     resetRecordBuffers(app);
     computeLoopPoints(app);
-    int32_t step = 3;
-    e.recordMode.compare_exchange_strong(step, 2, std::memory_order_relaxed);
+    RecordMode step = RECORD_STEP;
+    e.recordMode.compare_exchange_strong(step, RECORD_OVER_DUB, std::memory_order_relaxed);
     EngineLockGuard lock(app.engineLock);
     e.countIn.state.store(0, std::memory_order_relaxed);
     e.waitingForKey.store(false, std::memory_order_relaxed);
     e.resyncClock.store(true, std::memory_order_relaxed);
+    e.startPending.store(true, std::memory_order_relaxed);
     // release: the loop points and the tempo set above come before the start.
     e.playing.store(true, std::memory_order_release);
     notifyEngine(app);
@@ -169,7 +166,7 @@ void startWithCountIn(Sequencer& app) {
     computeLoopPoints(app);
     EngineLockGuard lock(app.engineLock);
     e.countIn.state.store(0, std::memory_order_relaxed);
-    bool recording = e.recordMode.load(std::memory_order_relaxed) != 0;
+    bool recording = e.recordMode.load(std::memory_order_relaxed) != RECORD_OFF;
     bool countIn = recording ? settingLoad(app.settings.recCountIn) != 0 : settingLoad(app.settings.playCountIn) != 0;
     if (countIn) armCountIn(app);
     if (recording && e.waitForKey.load(std::memory_order_relaxed)) {
@@ -177,6 +174,7 @@ void startWithCountIn(Sequencer& app) {
     } else {
         e.resyncClock.store(true, std::memory_order_relaxed);
     }
+    e.startPending.store(true, std::memory_order_relaxed);
     e.playing.store(true, std::memory_order_release);
     notifyEngine(app);
 }
@@ -197,12 +195,17 @@ void startFromTop(Sequencer& app) {
 void stopTransport(Sequencer& app) {
     EngineState& e = app.engine;
     int32_t pos = e.position.load(std::memory_order_relaxed);
+    // The transport ran (not still counting in or waiting for the first key).
+    bool ran = e.playing.load(std::memory_order_acquire) && e.countIn.state.load(std::memory_order_relaxed) == 0 &&
+               !e.waitingForKey.load(std::memory_order_relaxed);
     e.playing.store(false, std::memory_order_release);
-    e.recordMode.store(0, std::memory_order_relaxed);
+    RecordMode mode = e.recordMode.exchange(RECORD_OFF, std::memory_order_relaxed);
     // The sounding notes belong to the tick: it switches them off itself. If it
     // does not answer in time the command stays posted and nobody else touches
     // the table.
     postEngineCommand(app, CMD_ALL_NOTES_OFF, 3000);
+    // Keys played just before the stop belong to this take.
+    takeInputAtStop(app, mode, ran);
     bool recorded = e.recorded.load(std::memory_order_relaxed);
     if (app.seq) closeOpenNotes(app);
     if (app.seq && mergeNeeded(app)) mergeRecording(app);
@@ -249,7 +252,7 @@ void locateNextNote(Sequencer& app, int32_t skip) {
     if (target >= 0)
         locateTick(app, target);
     else
-        locateBar(app, int32_t(app.seq->bars));
+        locateBar(app, int32_t(seqBarsLoad(app)));
 }
 
 void locatePreviousNote(Sequencer& app, int32_t skip) {
@@ -275,7 +278,7 @@ void externalClockMessage(Sequencer& app, uint8_t status, uint8_t d1, uint8_t d2
         int32_t pending = e.pendingStart.exchange(0, std::memory_order_relaxed);
         // The clock is alive before the start so that the first tick waits
         // for the granted ticks instead of running on the tempo.
-        e.extClockAlive.store(10, std::memory_order_relaxed);
+        e.extClockAlive.store(EXT_CLOCK_ALIVE_FRAMES, std::memory_order_relaxed);
         if (pending == 0xFA) startFromTop(app);
         if (pending == 0xFB) run(app);
         if (e.playing.load(std::memory_order_acquire)) {
@@ -288,9 +291,9 @@ void externalClockMessage(Sequencer& app, uint8_t status, uint8_t d1, uint8_t d2
     case 0xFB:
         if (status == 0xFB && e.playing.load(std::memory_order_acquire)) break;
         if (app.seq && app.seq->exists) {
-            if (e.recordMode.load(std::memory_order_relaxed) == 3) {
+            if (e.recordMode.load(std::memory_order_relaxed) == RECORD_STEP) {
                 closeOpenNotes(app);
-                e.recordMode.store(0, std::memory_order_relaxed);
+                e.recordMode.store(RECORD_OFF, std::memory_order_relaxed);
             }
         }
         e.pendingStart.store(status, std::memory_order_relaxed);
@@ -302,7 +305,8 @@ void externalClockMessage(Sequencer& app, uint8_t status, uint8_t d1, uint8_t d2
         break;
     case 0xF2: {
         Tick p = (int32_t(d1 & 127) + 128 * int32_t(d2 & 127)) * 24;
-        if (settingLoad(app.settings.seqLoop) && app.lengthTicks > 0) p %= app.lengthTicks;
+        Tick length = lengthTicksLoad(app);
+        if (settingLoad(app.settings.seqLoop) && length > 0) p %= length;
         locateTick(app, p);
         markDirty(app, DIRTY_GRID);
         break;

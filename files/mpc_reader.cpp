@@ -106,7 +106,7 @@ void readMpcImage(const uint8_t* image, const uint8_t* end, Sequence& seq, std::
         const uint8_t status = rec[5];
         if (status == 0xFF) break;
         const int32_t time = int32_t(le32(rec));
-        if (time < 0 || time > MPC_TICK_LIMIT) continue;
+        if (time < 0 || time >= MPC_TICK_LIMIT) continue;  // nothing starts at the end of bar 999
         const uint32_t word = le32(rec + 8) & 0x7FFF;
         SeqEvent e{time, rec[4], status, rec[6], rec[7], 0, 0};
         if (status == ST_TEMPO) {

@@ -99,6 +99,10 @@ int pushEvent(SmfReadState& st, uint8_t track, uint8_t status, uint8_t d1, uint8
     return 0;
 }
 
+// An event at the end of the last bar or later has no place in a sequence:
+// a note there could not sound, and saved it would end where it starts.
+bool atSequenceEnd(const SmfReadState& st) { return st.tick >= SMF_TICK_LIMIT; }
+
 void handleTempo(SmfReadState& st, Sequence& seq, const uint8_t* data, uint32_t len) {
     // Tempo metas time the file only in the first chunk, and never in a
     // time-code file, whose deltas are real time.
@@ -111,7 +115,96 @@ void handleTempo(SmfReadState& st, Sequence& seq, const uint8_t* data, uint32_t 
         seq.tempoX10 = int32_t(x10);
         return;
     }
+    if (atSequenceEnd(st)) return;
     pushEvent(st, TEMPO_TRACK, ST_TEMPO, 0, 0, x10, us);
+}
+
+// What an event reader tells the chunk loop besides 0 (read on) and an
+// error number: the chunk ends here.
+constexpr int READ_CHUNK_ENDS = -1;
+
+// A meta event, after its 0xFF. Returns 0 or READ_CHUNK_ENDS (End of
+// Track, or data that runs out).
+int readMeta(SmfReadState& st, Sequence& seq, const uint8_t* end) {
+    if (st.pos >= end) return READ_CHUNK_ENDS;
+    const uint8_t type = *st.pos++;
+    uint32_t len;
+    if (!readVlq(st.pos, end, len)) return READ_CHUNK_ENDS;
+    if (len > uint32_t(end - st.pos)) return READ_CHUNK_ENDS;  // meta runs past the chunk: the chunk ends
+    const uint8_t* data = st.pos;
+    st.pos += len;
+    if (type == 0x2F) {
+        st.sawEndOfTrack = true;
+        return READ_CHUNK_ENDS;
+    }
+    if (type == 0x51) {
+        handleTempo(st, seq, data, len);
+    } else if (type == 0x01) {
+        if (len == 32 && st.chunkIndex == 0 && std::memcmp(data, "QZSEQ", 5) == 0) st.ownFile = true;
+        if (len == 320 && st.chunkIndex < TRACK_RECORDS) applyTrackSettingsText(seq.tracks[st.chunkIndex], data);
+    } else if (type == 0x03 && st.format == 1 && st.chunkIndex >= 1) {
+        std::memset(st.chunkName, 0, sizeof st.chunkName);
+        for (uint32_t i = 0; i < len && i < 16 && data[i]; ++i)
+            st.chunkName[i] = (data[i] < 0x20 || data[i] >= 0x80) ? '*' : char(data[i]);
+    }
+    return 0;
+}
+
+// A system message, after its status byte: system exclusive (skipped; its
+// maker names the sound module) or a system common or real-time message.
+// Returns 0 or READ_CHUNK_ENDS.
+int readSystem(SmfReadState& st, Sequence& seq, uint8_t status, const uint8_t* end) {
+    if (status == 0xF0 || status == 0xF7) {
+        uint32_t len;
+        if (!readVlq(st.pos, end, len)) return READ_CHUNK_ENDS;
+        if (status == 0xF0 && len > 0 && st.pos < end) {
+            if (*st.pos == 0x41) seq.moduleMode = MODULE_GS;
+            if (*st.pos == 0x43) seq.moduleMode = MODULE_XG;
+        }
+        if (len > uint32_t(end - st.pos)) return READ_CHUNK_ENDS;
+        st.pos += len;
+        return 0;
+    }
+    // A system common or real-time message has no place in a file: skip it
+    // with the data bytes MIDI gives it, so the events after it keep their
+    // timing. Nothing is stored.
+    const long skip = (status == 0xF1 || status == 0xF3) ? 1 : status == 0xF2 ? 2 : 0;
+    st.pos += std::min<long>(skip, long(end - st.pos));
+    return 0;
+}
+
+// A channel event of `status`, at its data bytes: stored, or pairing a
+// note-off with its note (also at the sequence end, where nothing new is
+// stored). Returns 0, READ_CHUNK_ENDS or 3.
+int readChannelEvent(SmfReadState& st, uint8_t status, const uint8_t* end) {
+    st.runningStatus = status;
+    const uint8_t kind = status & 0xF0;
+    const int ch = status & 0x0F;
+    const int nData = (kind == ST_PROGRAM || kind == ST_CHANNEL_PRESSURE) ? 1 : 2;
+    if (end - st.pos < nData) return READ_CHUNK_ENDS;
+    // A data byte of 0x80 or more is out of range: the event still takes
+    // the bytes its status gives it, so the events after it keep their
+    // timing, and the value is held to 127.
+    const uint8_t d1 = std::min<uint8_t>(st.pos[0], 0x7F);
+    const uint8_t d2 = nData == 2 ? std::min<uint8_t>(st.pos[1], 0x7F) : 0;
+    st.pos += nData;
+    st.channelUsedFile[ch] = true;
+    st.channelUsedChunk[ch] = true;
+    if (!st.byChunk) st.destTrack = uint8_t(ch + 1);
+
+    if (kind == ST_NOTE && d2 > 0) {
+        closePending(st, ch, d1);
+        if (atSequenceEnd(st)) return 0;
+        if (int rc = pushEvent(st, st.destTrack, ST_NOTE, d1, d2, SMF_NEW_NOTE_DURATION, 0)) return rc;
+        st.pending[ch][d1] = int32_t(st.events.size() - 1);
+        return 0;
+    }
+    if (kind == ST_NOTE || kind == ST_NOTE_OFF) {
+        closePending(st, ch, d1);
+        return 0;
+    }
+    if (atSequenceEnd(st)) return 0;
+    return pushEvent(st, st.destTrack, kind, d1, d2, 0, 0);
 }
 
 // Read the events of the current chunk, from `st.pos` to `st.chunkEnd`.
@@ -140,81 +233,10 @@ int readChunkEvents(SmfReadState& st, Sequence& seq) {
                 continue;
             }
         }
-
-        if (status == 0xFF) {
-            if (st.pos >= end) break;
-            uint8_t type = *st.pos++;
-            uint32_t len;
-            if (!readVlq(st.pos, end, len)) break;
-            if (len > uint32_t(end - st.pos)) break;  // meta runs past the chunk: the chunk ends
-            const uint8_t* data = st.pos;
-            st.pos += len;
-            if (type == 0x2F) {
-                st.sawEndOfTrack = true;
-                return 0;
-            }
-            if (type == 0x51) {
-                handleTempo(st, seq, data, len);
-            } else if (type == 0x01) {
-                if (len == 32 && st.chunkIndex == 0 && std::memcmp(data, "QZSEQ", 5) == 0) st.ownFile = true;
-                if (len == 320 && st.chunkIndex < TRACK_RECORDS)
-                    applyTrackSettingsText(seq.tracks[st.chunkIndex], data);
-            } else if (type == 0x03 && st.format == 1 && st.chunkIndex >= 1) {
-                std::memset(st.chunkName, 0, sizeof st.chunkName);
-                for (uint32_t i = 0; i < len && i < 16 && data[i]; ++i)
-                    st.chunkName[i] = (data[i] < 0x20 || data[i] >= 0x80) ? '*' : char(data[i]);
-            }
-            continue;
-        }
-        if (status == 0xF0 || status == 0xF7) {
-            uint32_t len;
-            if (!readVlq(st.pos, end, len)) break;
-            if (status == 0xF0 && len > 0 && st.pos < end) {
-                if (*st.pos == 0x41) seq.moduleMode = MODULE_GS;
-                if (*st.pos == 0x43) seq.moduleMode = MODULE_XG;
-            }
-            if (len > uint32_t(end - st.pos)) break;
-            st.pos += len;
-            continue;
-        }
-        if (status > 0xF0) {
-            // A system common or real-time message has no place in a file:
-            // skip it with the data bytes MIDI gives it, so the events after
-            // it keep their timing. Nothing is stored.
-            const long skip = (status == 0xF1 || status == 0xF3) ? 1 : status == 0xF2 ? 2 : 0;
-            st.pos += std::min<long>(skip, long(end - st.pos));
-            continue;
-        }
-
-        st.runningStatus = status;
-        const uint8_t kind = status & 0xF0;
-        const int ch = status & 0x0F;
-        const int nData = (kind == ST_PROGRAM || kind == ST_CHANNEL_PRESSURE) ? 1 : 2;
-        if (end - st.pos < nData) break;
-        const uint8_t d1 = st.pos[0];
-        const uint8_t d2 = nData == 2 ? st.pos[1] : 0;
-        // A status byte where data belongs: the event is broken and dropped;
-        // reading goes on from the offending byte.
-        if (d1 >= 0x80) continue;
-        if (d2 >= 0x80) {
-            ++st.pos;
-            continue;
-        }
-        st.pos += nData;
-        st.channelUsedFile[ch] = true;
-        st.channelUsedChunk[ch] = true;
-        if (!st.byChunk) st.destTrack = uint8_t(ch + 1);
-
-        int rc = 0;
-        if (kind == ST_NOTE && d2 > 0) {
-            closePending(st, ch, d1);
-            rc = pushEvent(st, st.destTrack, ST_NOTE, d1, d2, SMF_NEW_NOTE_DURATION, 0);
-            if (rc == 0) st.pending[ch][d1] = int32_t(st.events.size() - 1);
-        } else if (kind == ST_NOTE || kind == ST_NOTE_OFF) {
-            closePending(st, ch, d1);
-        } else {
-            rc = pushEvent(st, st.destTrack, kind, d1, d2, 0, 0);
-        }
+        const int rc = status == 0xFF   ? readMeta(st, seq, end)
+                       : status >= 0xF0 ? readSystem(st, seq, status, end)
+                                        : readChannelEvent(st, status, end);
+        if (rc == READ_CHUNK_ENDS) break;
         if (rc) return rc;
     }
     return 0;
@@ -323,6 +345,7 @@ int parseSmfBody(SmfReadState& st, const uint8_t* begin, const uint8_t* end, Seq
     bool firstChunkChannels[16];
     std::memcpy(firstChunkChannels, st.channelUsedChunk, sizeof firstChunkChannels);
 
+    int chunksRead = 1;
     for (int k = 1; k < count; ++k) {
         if (next + 8 > size) break;  // the header promised more chunks than the file holds
         const uint8_t* hdr = begin + next;
@@ -353,8 +376,9 @@ int parseSmfBody(SmfReadState& st, const uint8_t* begin, const uint8_t* end, Seq
                            [](const SeqEvent& a, const SeqEvent& b) { return a.time < b.time; });
         merged = st.events.size();
         st.longest = std::max(st.longest, st.tick);
+        chunksRead = k + 1;
     }
-    if (st.byChunk && !st.ownFile) moveFirstChunkEvents(st, seq, count, firstChunkChannels);
+    if (st.byChunk && !st.ownFile) moveFirstChunkEvents(st, seq, chunksRead, firstChunkChannels);
     if (!st.byChunk) tracksFromChannels(st, seq);
     return 0;
 }

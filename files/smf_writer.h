@@ -28,7 +28,7 @@ std::string sequenceFileName(const Sequence* s);
 
 // Write every unsaved or modified sequence of slots 1..lastSlot (stopping at
 // the first empty slot) into `folder`. A file that cannot be created queues
-// error 4 and stops; a failed write queues error 7 and goes on. Returns 0 or
+// ERR_FILE_OPEN and stops; a failed write queues ERR_FILE_SAVE and goes on. Returns 0 or
 // the last error number.
 int saveChangedSequences(SongStore& app, const std::string& folder);
 

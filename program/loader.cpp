@@ -25,10 +25,17 @@ int fileKindOf(const std::string& path) {
     return FILE_KIND_NONE;
 }
 
+void setLoadedAllTracks(AppState& app, bool readerChoice) {
+    app.allTracks = readerChoice && !app.rec.inTrackMuteMode.load(std::memory_order_relaxed);
+}
+
 int loadFileByKind(AppState& app, const std::string& path, int kind, const char* name) {
     switch (kind) {
-        case FILE_KIND_MID:
-            return loadMidiFile(app, path, name);
+        case FILE_KIND_MID: {
+            const int rc = loadMidiFile(app, path, name);
+            if (rc == 0) setLoadedAllTracks(app, app.allTracks);
+            return rc;
+        }
         case FILE_KIND_SEQ:
             return loadMpcSequence(app, path, name);
         case FILE_KIND_ALL:
@@ -49,7 +56,8 @@ int loadFolder(AppState& app, const std::string& folder) {
             std::error_code ec2;
             if (it->is_directory(ec2)) continue;
             const std::string p = it->path().string();
-            if (fileKindOf(p) == FILE_KIND_MID) loadMidiFile(app, p, nullptr);
+            if (fileKindOf(p) == FILE_KIND_MID && loadMidiFile(app, p, nullptr) == 0)
+                setLoadedAllTracks(app, app.allTracks);
         }
     }
     selectSequence(app, 1, app.loadBatch == 0);

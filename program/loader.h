@@ -24,6 +24,10 @@ int fileKindOf(const std::string& path);
 // are not read and give 10.
 int loadFileByKind(AppState& app, const std::string& path, int kind, const char* name);
 
+// ALL TRACKS after a MIDI file loaded: as the reader chose (on for a file of
+// another program), but off in track mute mode, which works on one track.
+void setLoadedAllTracks(AppState& app, bool readerChoice);
+
 // Load every file of a folder whose extension is ".MID" (first four
 // characters, any case) under the name derived from its file name, then
 // select slot 1, sending the set-ups once. Returns 0, or 4 when the folder

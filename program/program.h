@@ -30,7 +30,7 @@ int startProgramState(AppState& app, bool readSettingsFile);
 // sends them once at its end).
 void selectSequence(AppState& app, int slot, bool sendSetups = true);
 // Allocate a new sequence from the default one into slot s and select it.
-// Returns the block or null (error 3 queued).
+// Returns the block or null (ERR_NO_MEMORY queued).
 Sequence* createSequence(AppState& app, int slot);
 // Copy slot s into the first free slot with a unique name and select it.
 // Returns 0, 1 (slot empty), 3 (no memory) or 9 (no free slot).

@@ -25,6 +25,8 @@ void selectHook(SongStore& song, int slot) {
 
 int initAppState(AppState& app) {
     installEngineStoreHooks(app);
+    installChordInput(app);
+    installMidiToButton(app);
     app.hooks.select = selectHook;
     return initSongStore(app);
 }
@@ -36,6 +38,7 @@ void freeAppState(AppState& app) {
 int startProgramState(AppState& app, bool readSettingsFile) {
     if (int rc = initAppState(app)) return rc;
     if (readSettingsFile) loadSettings(app.settings, app.loader);
+    rebuildButtonLookup(app);
     // The settings file holds the default sequence that stands for an empty
     // slot: point at slot 1 again now that it is read.
     app.currentSlot = 1;

@@ -43,7 +43,7 @@ int eraseBarsWhere(SongStore& song, int32_t b1, int32_t b2, Pick pick) {
 }
 
 // Replace the clipboard with the events of [from, to) that `pick` chooses,
-// each reshaped by `shape`. Counted first: when they do not fit, error 3 is
+// each reshaped by `shape`. Counted first: when they do not fit, ERR_NO_MEMORY is
 // returned and the clipboard keeps what it held.
 template <class Pick, class Shape>
 int fillClipboard(SongStore& song, int32_t from, int32_t to, uint32_t mode, uint32_t length, uint32_t span, Pick pick,

@@ -45,7 +45,7 @@ void followPointers(SongStore& song, int32_t index, int delta, Tick time) {
 }
 
 // Open a hole at `index`, growing the block when it is full. Returns false
-// (error 3 queued) when it cannot grow.
+// (ERR_NO_MEMORY queued) when it cannot grow.
 bool openSlot(SongStore& song, int32_t index, Tick time) {
     Sequence* s = song.seq;
     if (s->eventCount >= seqEventRoom(s)) {

@@ -44,6 +44,14 @@ void buildDefaultSequence(Sequence& s, uint8_t trackType) {
     }
 }
 
+void defaultChordTable(ChordDef table[CHORD_TYPES]) {
+    for (int i = 0; i < CHORD_TYPES; ++i) {
+        table[i] = ChordDef{};
+        std::memcpy(table[i].name, BUILT_IN_CHORDS[i].name, std::strlen(BUILT_IN_CHORDS[i].name));
+        std::memcpy(table[i].intervals, BUILT_IN_CHORDS[i].intervals, 6);
+    }
+}
+
 void setDefaultSettings(PersistentSettings& p) {
     std::memset(&p, 0, sizeof(p));
     p.blockSize = SETTINGS_SIZE;
@@ -60,10 +68,7 @@ void setDefaultSettings(PersistentSettings& p) {
     p.inputPadBase = 2;
     for (uint32_t& b : p.trackPadBase) b = 2;
     for (int i = 0; i < 16; ++i) p.chordTrigger[i] = uint32_t(48 + i);
-    for (int i = 0; i < CHORD_TYPES; ++i) {
-        std::memcpy(p.chordTable[i].name, BUILT_IN_CHORDS[i].name, std::strlen(BUILT_IN_CHORDS[i].name));
-        std::memcpy(p.chordTable[i].intervals, BUILT_IN_CHORDS[i].intervals, 6);
-    }
+    defaultChordTable(p.chordTable);
     p.showClockInMonitor = 1;
     p.midiThru = 1;
     p.receiveProgram = 1;

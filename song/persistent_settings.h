@@ -133,6 +133,9 @@ static_assert(offsetof(PersistentSettings, reserved7700) == 7700);
 // the default mixer values and identity note maps, the given track type.
 void buildDefaultSequence(Sequence& s, uint8_t trackType);
 
+// The built-in chord types (the defaults, and the chord editor's "Default").
+void defaultChordTable(ChordDef table[CHORD_TYPES]);
+
 // Every field of the settings block at its default.
 void setDefaultSettings(PersistentSettings& p);
 

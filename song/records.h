@@ -17,6 +17,9 @@ constexpr int MAX_SLOTS = 99;
 constexpr int TRACK_RECORDS = 20;
 constexpr int USER_TRACKS = 16;
 constexpr uint8_t TEMPO_TRACK = 18;
+// Tracks 0..18 play; a `track` of 19 or more (no track, or removal-marked)
+// is passed over.
+constexpr uint8_t PLAYED_TRACKS = 19;
 constexpr uint8_t TRACK_REMOVE_MARK = 0x80;  // bit 7 of `track`: removed at the next merge
 constexpr int NAME_FIELD = 17;               // 16 characters and a NUL
 constexpr int MAX_DURATION = 9999;

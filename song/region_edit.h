@@ -65,7 +65,7 @@ int32_t compactEvents(SongStore& song, int32_t from, int32_t to, Drop drop) {
 // Insert a copy of a saved event at tick t on `track` through `insertEvent`
 // (so the usual replace rules apply), carrying every field over: a note its
 // velocity and duration, a tempo event its tempo, a system-exclusive record
-// its bytes. Returns the index, or -1 (error 3 queued by the store).
+// its bytes. Returns the index, or -1 (ERR_NO_MEMORY queued by the store).
 int32_t insertCarried(SongStore& song, const SeqEvent& e, Tick t, uint8_t track);
 
 }  // namespace qz

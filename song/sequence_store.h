@@ -38,7 +38,7 @@ void selectTrack(SongStore& song, int track);
 // after queuing errors 3 and 16 when the block cannot be allocated.
 int ensureSequence(SongStore& song);
 // Allocate a new sequence from the default one into slot s, replacing what
-// is there (nothing is selected). Returns the block or null (error 3 queued).
+// is there (nothing is selected). Returns the block or null (ERR_NO_MEMORY queued).
 Sequence* newSequenceBlock(SongStore& song, int slot);
 // Free slot s's block and close the gap in the slot table; the current
 // sequence is the default one until something is selected.
@@ -88,7 +88,7 @@ inline TrackRecord& curTrackRec(SongStore& song) {
 // Insert or replace one event (replace rules: same tick and same note,
 // controller, program...). For a tempo event `value` is microseconds per
 // quarter; for a note it is the duration, 0 for an open note. Returns the
-// index written, or -1 when the block cannot grow (error 3 queued).
+// index written, or -1 when the block cannot grow (ERR_NO_MEMORY queued).
 int32_t insertEvent(SongStore& song, Tick time, uint8_t track, uint8_t status, uint8_t data1, uint8_t data2,
                     uint32_t value);
 // Insert a copy of a whole record before the events of its tick. Returns the

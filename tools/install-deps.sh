@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev librtmidi-dev fonts-liberation2
   jackd2 python3 python3-mido midicsv
   xvfb xauth imagemagick x11-utils xdotool libx11-dev libjack-jackd2-dev
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

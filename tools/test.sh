@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
-#   1. the unit, file and end-to-end tests (GCC, Release: what users build);
+#   1. the unit, file and end-to-end tests (GCC, Release: what users build),
+#      with the Windows cross-build (MinGW-w64) tested under Wine;
 #   2. the same tests under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the threaded tests under ThreadSanitizer (Clang 14, which also proves
 #      the Clang build);
@@ -18,6 +19,14 @@ step() { echo; echo "==== $* ===="; }
 step "build (GCC, Release)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build build -j"$JOBS"
+step "cross-build for Windows (MinGW-w64)"
+if command -v x86_64-w64-mingw32-g++-posix > /dev/null; then
+  cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DQZ_BUILD_BENCH=ON > /dev/null
+  cmake --build build-win -j"$JOBS" || failed=1
+else
+  echo "no MinGW-w64 compiler: the Wine tests are skipped"
+fi
 step "tests"
 "${CTEST[@]}" --test-dir build || failed=1
 

@@ -55,16 +55,30 @@ int usage(const char* text) {
 
 }  // namespace
 
+// `dump FILE...`: one file's records; for several files each file's records
+// after a line "file <name>", a file that does not load ending its part with
+// "failed <exit code>" (the error text on stderr). The exit code is the
+// first failure's, 0 when every file loaded.
 int cmdDump(int argc, char** argv) {
-    if (argc != 2) return usage("dump FILE");
-    LoadedState st;
-    int kind = 0;
-    if (int rc = loadForCommand(st, argv[1], kind)) return rc;
-    std::string out;
-    for (int slot = 1; slot <= MAX_SLOTS; ++slot)
-        if (const Sequence* s = st.app->slots[slot]) dumpSequence(s, out);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    if (argc < 2) return usage("dump FILE...");
+    const bool several = argc > 2;
+    int firstFailure = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (several) std::printf("file %s\n", std::filesystem::path(argv[i]).filename().string().c_str());
+        LoadedState st;
+        int kind = 0;
+        if (int rc = loadForCommand(st, argv[i], kind)) {
+            if (!several) return rc;
+            std::printf("failed %d\n", rc);
+            if (!firstFailure) firstFailure = rc;
+            continue;
+        }
+        std::string out;
+        for (int slot = 1; slot <= MAX_SLOTS; ++slot)
+            if (const Sequence* s = st.app->slots[slot]) dumpSequence(s, out);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+    }
+    return std::fflush(stdout) == 0 ? firstFailure : 1;
 }
 
 int cmdInfo(int argc, char** argv) {

@@ -123,7 +123,7 @@ void playToEnd(AppState& app, Step step) {
     pollEngine(app);
     // Let the queue empty and the last releases go out.
     for (int i = 0; i < 2000; ++i) {
-        if (app.engine.outQueue.writeCount.load() == app.engine.outQueue.readCount.load(std::memory_order_acquire))
+        if (ringEmpty(app.engine.outQueue))
             break;
         step();
     }

@@ -101,7 +101,7 @@ int prepareSequence(AppState& app, const RecordOptions& o) {
             std::fprintf(stderr, "qzseq-cli record: %s: %s\n", o.overdub, fileErrorText(rc));
             return 0;
         }
-        app.engine.recordMode.store(2);
+        app.engine.recordMode.store(RECORD_OVER_DUB);
         return std::max(int(app.seq->bars), o.bars);
     }
     if (!createSequence(app, 1)) {
@@ -111,7 +111,7 @@ int prepareSequence(AppState& app, const RecordOptions& o) {
     app.lastSlot = 1;
     app.seq->bars = uint32_t(o.bars);
     app.lengthTicks = o.bars * TICKS_PER_BAR;
-    app.engine.recordMode.store(1);
+    app.engine.recordMode.store(RECORD_REC);
     return o.bars;
 }
 
@@ -215,7 +215,7 @@ int cmdRecord(int argc, char** argv) {
     }
     // Let the last thru messages leave before the ports close.
     const MessageRing& thruRing = app->engine.thruQueue;
-    for (int i = 0; i < 200 && thruRing.writeCount.load() != thruRing.readCount.load(); ++i)
+    for (int i = 0; i < 200 && !ringEmpty(thruRing); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     stopEngineTimer(timer, *app);
@@ -224,7 +224,7 @@ int cmdRecord(int argc, char** argv) {
     const RecordState& r = app->rec;
     std::fprintf(stderr, "recorded %d notes on track %d; input ring high water %u, dropped %u; thru dropped %u\n",
                  countNotes(app->seq, o.track), o.track, r.inputRing.highWater.load(), r.inputRing.dropped.load(),
-                 app->engine.thruDropped.load());
+                 app->engine.thruQueue.dropped.load());
     int rc = writeMidiFile(o.outFile, app->seq);
     if (rc != 0) std::fprintf(stderr, "qzseq-cli record: %s: %s\n", o.outFile, fileErrorText(rc));
     freeAppState(*app);

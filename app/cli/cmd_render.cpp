@@ -1,6 +1,7 @@
 // `qzseq-cli render [FILE] OUT.png`: the program's whole screen, drawn as the
 // window draws it at start (with FILE loaded), written as a PNG. Text needs
-// the Qt renderer; without a display Qt runs on its offscreen platform.
+// the Qt renderer (without a display Qt runs on its offscreen platform), or
+// GDI on Windows.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -21,32 +22,66 @@
 #include <QGuiApplication>
 
 #include "platform/qt/text.h"
+#elif QZ_CLI_WITH_GDI
+#include "platform/win32/text.h"
 #endif
 
 namespace qz::cli {
 
+namespace {
+
+// The system's text renderer; false when there is none.
+bool installText(DrawContext& dc) {
+#if QZ_CLI_WITH_QT
+    return installQtTextRenderer(dc);
+#elif QZ_CLI_WITH_GDI
+    return installGdiTextRenderer(dc);
+#else
+    (void)dc;
+    return false;
+#endif
+}
+
+}  // namespace
+
 int cmdRender(int argc, char** argv) {
-    // Trailing "--move X,Y", "--click X,Y" and "--key DIGIT" act on the
-    // screen before it is drawn, as the pointer and the keys would (to see a
-    // hovered field, typed digits or an open overlay).
+    // Trailing "--move X,Y", "--click X,Y", "--key DIGIT", "--overlay N" (as
+    // the menu opens one) and "--note-track T" (track T made a NOTE track)
+    // act on the screen before it is drawn, as the pointer and the keys would
+    // (to see a hovered field, typed digits or an open overlay).
     struct InputStep {
-        char kind;  // 'm' move, 'c' click, 'k' key
+        char kind;  // 'm' move, 'c' click, 'k' key, 'o' overlay, 'n' NOTE track
         int x, y;
     };
     std::vector<InputStep> steps;
+    // "--no-text" leaves the text out: what remains is drawn by our own
+    // primitives alone, the same on every system.
+    bool noText = false;
+    if (argc >= 3 && std::string(argv[argc - 1]) == "--no-text") {
+        noText = true;
+        --argc;
+    }
     while (argc >= 4) {
         const std::string opt = argv[argc - 2];
-        InputStep step{opt == "--click" ? 'c' : opt == "--key" ? 'k' : 'm', 0, 0};
-        const bool ok = (opt == "--click" || opt == "--move")
-                            ? std::sscanf(argv[argc - 1], "%d,%d", &step.x, &step.y) == 2
-                            : opt == "--key" && std::sscanf(argv[argc - 1], "%d", &step.x) == 1 && step.x >= 0 &&
-                                  step.x <= 9;
+        InputStep step{opt == "--click"        ? 'c'
+                       : opt == "--key"        ? 'k'
+                       : opt == "--overlay"    ? 'o'
+                       : opt == "--note-track" ? 'n'
+                                               : 'm',
+                       0, 0};
+        bool ok = false;
+        if (opt == "--click" || opt == "--move")
+            ok = std::sscanf(argv[argc - 1], "%d,%d", &step.x, &step.y) == 2;
+        else if (opt == "--key")
+            ok = std::sscanf(argv[argc - 1], "%d", &step.x) == 1 && step.x >= 0 && step.x <= 9;
+        else if (opt == "--overlay" || opt == "--note-track")
+            ok = std::sscanf(argv[argc - 1], "%d", &step.x) == 1 && step.x >= 0 && step.x <= 16;
         if (!ok) break;
         steps.insert(steps.begin(), step);
         argc -= 2;
     }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: qzseq-cli render [FILE] OUT.png [--move X,Y | --click X,Y | --key DIGIT]...\n");
+        std::fprintf(stderr, "usage: qzseq-cli render [FILE] OUT.png [--move X,Y | --click X,Y | --key DIGIT]... [--no-text]\n");
         return 2;
     }
     const char* file = argc == 3 ? argv[1] : nullptr;
@@ -64,11 +99,7 @@ int cmdRender(int argc, char** argv) {
         return 1;
     }
     DrawContext& dc = app->ui->draw;
-#if QZ_CLI_WITH_QT
-    if (!installQtTextRenderer(dc)) std::fprintf(stderr, "qzseq-cli render: no fonts; the screen has no text\n");
-#else
-    std::fprintf(stderr, "qzseq-cli render: built without Qt; the screen has no text\n");
-#endif
+    if (!noText && !installText(dc)) std::fprintf(stderr, "qzseq-cli render: no fonts; the screen has no text\n");
     int rc = 0;
     if (file) {
         const int kind = fileKindOf(file);
@@ -79,6 +110,14 @@ int cmdRender(int argc, char** argv) {
         for (const InputStep& step : steps) {
             if (step.kind == 'k') {
                 onKey(*app, uint32_t(step.x));
+                continue;
+            }
+            if (step.kind == 'o') {
+                setOverlay(*app, uint32_t(step.x));
+                continue;
+            }
+            if (step.kind == 'n') {
+                if (step.x >= 1 && ensureSequence(*app) == 0) app->seq->tracks[step.x].type = TRACK_TYPE_NOTE;
                 continue;
             }
             onMouseMove(*app, step.x, step.y);

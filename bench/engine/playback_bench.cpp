@@ -5,8 +5,7 @@
 // tick each belongs to.
 //
 // usage: qz_bench_playback [seconds stopped, default 10] [--no-rt]
-#include <sys/resource.h>
-
+// (also built for Windows; its test runs it under Wine)
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -185,7 +184,11 @@ int main(int argc, char** argv) {
     double playSeconds = std::chrono::duration<double>(w2 - w1).count();
     double stopSeconds = std::chrono::duration<double>(w1 - w0).count();
     double load[3] = {0, 0, 0};
+#if defined(_WIN32)
+    load[0] = -1;  // Windows keeps no load average
+#else
     getloadavg(load, 3);
+#endif
 
     std::printf("sequence: %d bars, %.1f s, %zu notes (%.0f per second), %zu messages expected\n", BARS, songSeconds,
                 noteOns, double(noteOns) / songSeconds, expected.sent.size());

@@ -312,17 +312,6 @@ int runMainWindow(AppState& app, DrawContext& dc, const WindowHooks& hooks, int 
     return rc;
 }
 
-double startupMs() {
-    using clock = std::chrono::steady_clock;
-    static const clock::time_point start = clock::now();
-    return std::chrono::duration<double, std::milli>(clock::now() - start).count();
-}
-
-void startupStep(const char* step) {
-    static const bool on = std::getenv("QZSEQ_STARTUP_TIMES") != nullptr;
-    if (on) std::fprintf(stderr, "startup %8.2f ms  %s\n", startupMs(), step);
-}
-
 void presentCanvas() {
     if (theWindow) theWindow->present();
 }

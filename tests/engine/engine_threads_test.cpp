@@ -106,7 +106,9 @@ TEST_F(ThreadedEngine, StoppedClockKeepsCountingWhileTheThreadPauses) {
     uint32_t ticks1 = app.engine.tickCounter.load();
     auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - w0).count();
     EXPECT_GE(int64_t(ms1 - ms0), wall - 60);
-    EXPECT_LE(int64_t(ms1 - ms0), wall + 5);
+    // The first reading may come late in a pause of up to one tick (5.2 ms
+    // at 120.0), which a busy machine stretches.
+    EXPECT_LE(int64_t(ms1 - ms0), wall + 12);
     EXPECT_GE(ticks1 - ticks0, 100u);  // 600 ms at 120.0 is 115 ticks
 }
 
@@ -130,7 +132,7 @@ TEST_F(ThreadedEngine, CommandsAndThruFromOtherThreadsAreNeitherLostNorOverwritt
     input.join();
     // The thru queue drains at one message per millisecond.
     auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (app.engine.thruQueue.readCount.load() != app.engine.thruQueue.writeCount.load() &&
+    while (!ringEmpty(app.engine.thruQueue) &&
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
     stopEngineTimer(timer, app);
@@ -149,7 +151,7 @@ TEST_F(ThreadedEngine, CommandsAndThruFromOtherThreadsAreNeitherLostNorOverwritt
     }
     EXPECT_EQ(clicks, 100u);
     EXPECT_EQ(resets, 4u);
-    EXPECT_EQ(thru + app.engine.thruDropped.load(), sent);
+    EXPECT_EQ(thru + app.engine.thruQueue.dropped.load(), sent);
 }
 
 }  // namespace

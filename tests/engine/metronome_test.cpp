@@ -34,7 +34,7 @@ TEST_F(Metronome, AccentFallsOnBeatOneAndEachClickEndsAtOnce) {
     // Pressing REC with IN REC off silences it.
     stopTransport(app);
     ports.log.clear();
-    app.engine.recordMode = 2;
+    app.engine.recordMode = RECORD_OVER_DUB;
     playFrom(0, 1000);
     EXPECT_TRUE(clicks(noteOns()).empty());
 }
@@ -66,7 +66,7 @@ TEST_F(Metronome, CountInPlaysOneBarOfEighthsAndHoldsThePosition) {
 TEST_F(Metronome, CountInRepeatsWhileWaitingForAKey) {
     settingStore(app.settings.recCountIn, 1);
     app.engine.waitForKey = true;
-    app.engine.recordMode = 2;
+    app.engine.recordMode = RECORD_OVER_DUB;
     startWithCountIn(app);
     simAdvance(sim, 4100);
     EXPECT_EQ(clicks(noteOns()).size(), 9u);  // two bars of quarters and the next accent

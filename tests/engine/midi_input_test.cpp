@@ -34,7 +34,7 @@ TEST(SpscRingTest, AFullRingRefusesAndCountsAndKeepsItsEntries) {
 }
 
 TEST_F(MidiInput, ABurstBeyondTheInputRingIsRefusedAndCountedNotCorrupted) {
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(10);
     // No tick runs between these: more than the ring holds.
     for (int i = 0; i < int(INPUT_RING_SIZE) + 100; ++i) {
@@ -58,7 +58,7 @@ TEST_F(MidiInput, ABurstBeyondTheInputRingIsRefusedAndCountedNotCorrupted) {
 }
 
 TEST_F(MidiInput, FiltersDropPressureProgramAndOtherChannels) {
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(5);
     send(0xA0, 60, 40);
     send(0xD0, 40, 0);
@@ -91,7 +91,7 @@ TEST_F(MidiInput, FiltersDropPressureProgramAndOtherChannels) {
     // With pressure on it is recorded.
     settingStore(app.settings.receivePressure, 1);
     settingStore(app.settings.inChannel, 0);
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(20);
     send(0xD0, 40, 0);
     runTicks(2);
@@ -133,7 +133,7 @@ TEST_F(MidiInput, TheMonitorLogsNoteOffsAsZeroVelocityNoteOnsWithThePort) {
     app.engine.extClockAlive.store(0);
     // A stop from the clock port is carried out by the window thread: it
     // waits for the tick and merges, which the input thread never does.
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(10);
     keyOn(60);
     runTo(20);
@@ -228,7 +228,7 @@ TEST_F(MidiInput, TrackMuteModeTogglesMutesFromPads) {
 TEST_F(MidiInput, AllTracksRecordingKeepsItsOpenNotesAcrossInsertions) {
     app.allTracks = true;
     publishInputState(app);
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(100);
     send(0x91, 60, 90);  // track 2, held
     send(0x92, 62, 90);  // track 3, held
@@ -258,7 +258,7 @@ TEST_F(MidiInput, AllTracksRecordingKeepsItsOpenNotesAcrossInsertions) {
 TEST_F(MidiInput, ARecPassWithoutInputStillReplacesWhatItPassed) {
     note(0, 1, 60, 90, 20);
     note(500, 1, 62, 90, 20);
-    startRecording(1);
+    startRecording(RECORD_REC);
     runTo(200);
     stopTransport(app);
     auto notes = eventsOf(1);

@@ -132,7 +132,7 @@ TEST_F(Playback, MuteSoloPadSoloAndNoteMapDecideWhatSounds) {
 TEST_F(Playback, RecPassMarksTheCurrentTracksEventsInsteadOfPlayingThem) {
     note(0, 1, 60, 100, 10);
     note(0, 2, 62, 100, 10);
-    app.engine.recordMode = 1;
+    app.engine.recordMode = RECORD_REC;
     playFrom(0, 20);
     auto ons = noteOns();
     ASSERT_EQ(ons.size(), 1u);
@@ -197,7 +197,7 @@ TEST_F(Playback, FullWindowQueueWaitsForRoomAndLosesNothing) {
     for (uint32_t i = 0; i < 600; ++i) EXPECT_EQ(ports.log[i].bytes[1] + 128u * ports.log[i].bytes[2], i);
     // One message per millisecond.
     EXPECT_EQ(ports.log[599].ms - ports.log[0].ms, 599u);
-    EXPECT_EQ(app.engine.outQueueDropped.load(), 0u);
+    EXPECT_EQ(app.engine.outQueue.dropped.load(), 0u);
 
     // Without any tick the caller makes room itself.
     simRemove(sim);
@@ -212,7 +212,7 @@ TEST_F(Playback, FullThruQueueDropsAndCounts) {
     simRemove(sim);
     for (uint32_t i = 0; i < 256; ++i) EXPECT_TRUE(queueThruMessage(app, 0x90u | (i % 128) << 8 | 0x400000u));
     EXPECT_FALSE(queueThruMessage(app, 0x90u | 0x7F00u));
-    EXPECT_EQ(app.engine.thruDropped.load(), 1u);
+    EXPECT_EQ(app.engine.thruQueue.dropped.load(), 1u);
     while (drainOneQueued(app)) {
     }
     ASSERT_EQ(ports.log.size(), 256u);

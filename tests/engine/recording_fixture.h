@@ -33,7 +33,7 @@ struct RecordingFixture : EngineFixture {
         for (int i = 0; i < 2000000 && app.engine.tickCounter.load() != target; ++i) simAdvance(sim, 1);
         ASSERT_EQ(app.engine.tickCounter.load(), target);
     }
-    void startRecording(int mode, Tick from = 0) {
+    void startRecording(RecordMode mode, Tick from = 0) {
         app.engine.recordMode.store(mode);
         locateTick(app, from);
         run(app);

@@ -18,7 +18,7 @@ TEST_F(Recording, KeysAreFiledAtTheTimingCorrectedTick) {
         int note;
     };
     const Case cases[] = {{11, 0, 40}, {12, 36, 41}, {30, 36, 42}, {100, 96, 43}, {130, 132, 44}};
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     for (const Case& c : cases) {
         runTo(c.played);
         keyOn(c.note);
@@ -48,15 +48,15 @@ TEST_F(Recording, RecFirstPassReplacesTheTrackAndLaterPassesAdd) {
     note(288, 1, 64, 90, 20);
     note(96, 2, 70, 90, 20);  // another track stays
     loopBars(0, 1);
-    startRecording(1);
+    startRecording(RECORD_REC);
     runTo(48);
     keyOn(50);
     runTicks(5);
     keyOff(50);
     runTo(383);
-    EXPECT_EQ(app.engine.recordMode.load(), 1);
+    EXPECT_EQ(app.engine.recordMode.load(), RECORD_REC);
     runTicks(2);  // the wrap
-    EXPECT_EQ(app.engine.recordMode.load(), 2) << "REC turns into OVER DUB at the first wrap";
+    EXPECT_EQ(app.engine.recordMode.load(), RECORD_OVER_DUB) << "REC turns into OVER DUB at the first wrap";
     runTo(144);
     keyOn(52);
     runTicks(5);
@@ -77,7 +77,7 @@ TEST_F(Recording, RecFirstPassReplacesTheTrackAndLaterPassesAdd) {
 TEST_F(Recording, ANoteOfPassOneSoundsFromTheBufferInPassTwoOnly) {
     settingStore(app.settings.tcIndex, 3);
     loopBars(0, 1);
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(30);
     keyOn(60);  // recorded at 24, before the position
     runTo(40);
@@ -101,7 +101,7 @@ TEST_F(Recording, ANoteOfPassOneSoundsFromTheBufferInPassTwoOnly) {
 }
 
 TEST_F(Recording, TheSustainPedalDefersNoteOffs) {
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(10);
     keyOn(60);
     runTo(20);
@@ -132,7 +132,7 @@ TEST_F(Recording, TheSustainPedalDefersNoteOffs) {
 
 TEST_F(Recording, AKeyHeldPastTheStopIsClosedAtTheStopWithinTheLimits) {
     // Up to the stop.
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(100);
     keyOn(60);
     runTo(250);
@@ -142,7 +142,7 @@ TEST_F(Recording, AKeyHeldPastTheStopIsClosedAtTheStopWithinTheLimits) {
 
     // Not past the loop end.
     loopBars(1, 1);
-    startRecording(2, 384);
+    startRecording(RECORD_OVER_DUB, 384);
     runTo(700);
     keyOn(61);
     runTicks(200);  // wraps to 384 and goes on to 516
@@ -159,7 +159,7 @@ TEST_F(Recording, AKeyHeldPastTheStopIsClosedAtTheStopWithinTheLimits) {
     // At most 9999 ticks.
     app.engine.loopOn.store(false);
     setBars(40);
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(5);
     keyOn(62);
     runTo(10500);
@@ -174,7 +174,7 @@ TEST_F(Recording, AKeyHeldPastTheStopIsClosedAtTheStopWithinTheLimits) {
 }
 
 TEST_F(Recording, WaitForKeyHoldsThePositionUntilTheFirstNote) {
-    app.engine.recordMode.store(2);
+    app.engine.recordMode.store(RECORD_OVER_DUB);
     app.engine.waitForKey.store(true);
     locateTick(app, 96);
     startWithCountIn(app);
@@ -200,7 +200,7 @@ TEST_F(Recording, TheMergeOrdersSequenceThenNotesThenEventsAndEmptiesTheClipboar
     note(0, 1, 50, 90, 20);
     app.clipboard.mode = CLIP_NOTES;
     app.clipboard.count = 3;
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     keyOn(60);
     send(0xB0, 1, 64);
     send(0xE0, 0, 80);
@@ -239,7 +239,7 @@ TEST_F(Recording, NothingIsRecordedWithoutARecordModeAndTheRingIsDiscarded) {
 }
 
 TEST_F(Recording, AFullNoteBufferStopsTheTransportAndKeepsWhatWasRecorded) {
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(10);
     app.rec.noteEnd = WORK_HALF_EVENTS;  // as if full of earlier passes
     for (int32_t i = 0; i < WORK_HALF_EVENTS; ++i)
@@ -257,7 +257,7 @@ TEST_F(Recording, OverDubReplacesANoteAtTheSameTickAndItDoesNotSoundTwice) {
     settingStore(app.settings.tcIndex, 3);
     note(48, 1, 60, 50, 30);
     note(48, 1, 61, 50, 30);  // another number stays
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(44);
     keyOn(60, 110);  // corrected to 48
     runTo(60);
@@ -275,7 +275,7 @@ TEST_F(Recording, OverDubReplacesANoteAtTheSameTickAndItDoesNotSoundTwice) {
 
 TEST_F(Recording, GridEditsOfTheNoteBufferWhileRecording) {
     loopBars(0, 1);
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(50);
     ASSERT_GE(recordInsertNote(app, 20, 1, 64, 90, 0), 0);  // open: held from now
     ASSERT_GE(recordInsertNote(app, 200, 1, 65, 90, 24), 0);

@@ -86,7 +86,7 @@ TEST_F(ThreadedRecording, InputTickAndWindowThreadsMeetOnlyThroughRingsAndTheLoc
         onMidiInput(app, 0, 0xB0u | 64u << 8);  // pedal up at the end
     });
     for (int round = 0; round < 6; ++round) {
-        app.engine.recordMode.store(round % 2 ? 1 : 2);
+        app.engine.recordMode.store(round % 2 ? RECORD_REC : RECORD_OVER_DUB);
         if (round % 3 == 2) {
             app.engine.loopOn.store(true);
             app.engine.loopStartBar = 1;
@@ -128,7 +128,7 @@ TEST_F(ThreadedRecording, InputTickAndWindowThreadsMeetOnlyThroughRingsAndTheLoc
 TEST_F(ThreadedRecording, TwoInputPortsOnTheirOwnThreadsTakeTurns) {
     // Each opened input port calls back on a thread of its own.
     constexpr int N = 300;
-    app.engine.recordMode.store(2);
+    app.engine.recordMode.store(RECORD_OVER_DUB);
     setBars(app, 64);
     locateTick(app, 0);
     run(app);

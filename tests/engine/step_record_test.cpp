@@ -10,7 +10,7 @@ using StepRecord = RecordingFixture;
 
 TEST_F(StepRecord, StepModeInsertsAtTheCursorAndAReleasedChordAdvancesOneStep) {
     settingStore(app.settings.tcIndex, 3);
-    app.engine.recordMode.store(3);
+    app.engine.recordMode.store(RECORD_STEP);
     locateTick(app, 96);
     keyOn(60);
     simAdvance(sim, 30);
@@ -48,7 +48,7 @@ TEST_F(StepRecord, StepModeInsertsAtTheCursorAndAReleasedChordAdvancesOneStep) {
 TEST_F(StepRecord, StepModeWrapsAtTheLoopEnd) {
     settingStore(app.settings.tcIndex, 1);  // 1/8
     loopBars(1, 1);
-    app.engine.recordMode.store(3);
+    app.engine.recordMode.store(RECORD_STEP);
     locateTick(app, 720);
     keyOn(60);
     keyOff(60);
@@ -59,7 +59,7 @@ TEST_F(StepRecord, StepModeWrapsAtTheLoopEnd) {
 TEST_F(StepRecord, NoteRepeatFiresOnTheGridWhileRunning) {
     settingStore(app.settings.tcIndex, 3);
     pressNoteRepeat(app, true);
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(5);
     keyOn(42);
     runTo(100);
@@ -81,7 +81,7 @@ TEST_F(StepRecord, NoteRepeatWhileStoppedTurnsOnTimingCorrectAndStepsThroughTheP
     settingStore(app.settings.tcIndex, 0);
     pressNoteRepeat(app, true);
     EXPECT_EQ(settingLoad(app.settings.tcIndex), 1u) << "1/8 when it was off";
-    app.engine.recordMode.store(3);
+    app.engine.recordMode.store(RECORD_STEP);
     locateTick(app, 0);
     keyOn(50);
     // 48 ticks of 5.2 ms: a repeat at once, another after 250 ms.
@@ -106,7 +106,7 @@ TEST_F(StepRecord, NoteEraseRemovesTheHeldNoteFromTheLoopWhileRunning) {
     note(400, 1, 36, 90, 20);  // outside the loop
     note(96, 2, 36, 90, 20);   // another track
     loopBars(0, 1);
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(20);
     keyOn(36);  // recorded into the buffer
     runTo(30);
@@ -189,7 +189,7 @@ TEST_F(StepRecord, ChordsAreRecordedIntoTheSequenceWhileStoppedAndTheBufferWhile
         EXPECT_EQ(e.value, 48u);
     }
     // Strummed and open while running, closed by recordChordOff.
-    startRecording(2);
+    startRecording(RECORD_OVER_DUB);
     runTo(100);
     recordChordOn(app, 192, 1, 48, 80, 0, 3, 12);  // M7: 52, 55, 59
     runTo(130);
@@ -222,7 +222,7 @@ TEST_F(StepRecord, ChordsFromTheInputThreadGoThroughItsRings) {
         return true;
     };
     publishInputState(app);
-    app.engine.recordMode.store(3);
+    app.engine.recordMode.store(RECORD_STEP);
     locateTick(app, 96);
     keyOn(48);
     EXPECT_FALSE(ringEmpty(app.rec.liveFromInput));

@@ -207,10 +207,12 @@ TEST(MpcSequence, BadFilesLoadNothingOrWhatIsThere) {
         EXPECT_EQ(f.slot(1)->eventCount, 0);
     }
     {
-        // Records out of time order are put in order.
+        // Records out of time order are put in order; one before the start
+        // or at the end of bar 999 has no place.
         Fixture f;
         ASSERT_EQ(loadSeq(*f, mpcImage("MPC1000 SEQ 4.40", 2, 1200, tracks,
-                                       {{50, 1, 0x90, 36, 1, 1}, {10, 1, 0x90, 37, 1, 1}, {-4, 1, 0x90, 38, 1, 1}})),
+                                       {{50, 1, 0x90, 36, 1, 1}, {10, 1, 0x90, 37, 1, 1}, {-4, 1, 0x90, 38, 1, 1},
+                                        {999 * 384, 1, 0x90, 39, 1, 1}})),
                   0);
         auto ev = test::eventsOf(f.slot(1));
         ASSERT_EQ(ev.size(), 2u);

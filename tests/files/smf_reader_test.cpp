@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "files/file_common.h"
+#include "files/smf_writer.h"
 #include "program/program.h"
 #include "tests/files/file_test_util.h"
 
@@ -147,20 +148,25 @@ TEST(SmfReaderTracks, ManyChunksGoToTracksByChunk) {
 }
 
 TEST(SmfReaderTracks, FirstChunkNotesGoToAFreeTrack) {
-    // Some writers keep a part in the first chunk of a multi-chunk file.
-    Fixture f;
-    std::vector<Track> chunks(4);
-    chunks[0].ev(0, {0x92, 50, 90}).ev(10, {0x82, 50, 0}).ev(0, {0xB2, 7, 80}).end();
-    for (int k = 1; k < 4; ++k) chunks[size_t(k)].ev(0, {uint8_t(0x90 | k), 60, 100}).ev(5, {uint8_t(0x80 | k), 60, 0}).end();
-    ASSERT_EQ(load(*f, smfFile(1, 96, chunks)), 0);
-    const Sequence* s = f.slot(1);
-    int perTrack[21] = {};
-    for (int32_t i = 0; i < s->eventCount; ++i) ++perTrack[seqEvents(s)[i].track];
-    EXPECT_EQ(perTrack[0], 0);
-    EXPECT_EQ(perTrack[4], 2);  // the note and the controller
-    EXPECT_EQ(s->tracks[4].used, 1);
-    EXPECT_EQ(s->tracks[4].channel, 2);
-    EXPECT_EQ(s->tracks[4].volume, 80);
+    // Some writers keep a part in the first chunk of a multi-chunk file; the
+    // first track no chunk filled follows the chunks the file holds, also
+    // when its header promises more.
+    for (int promised : {4, 20}) {
+        Fixture f;
+        std::vector<Track> chunks(4);
+        chunks[0].ev(0, {0x92, 50, 90}).ev(10, {0x82, 50, 0}).ev(0, {0xB2, 7, 80}).end();
+        for (int k = 1; k < 4; ++k)
+            chunks[size_t(k)].ev(0, {uint8_t(0x90 | k), 60, 100}).ev(5, {uint8_t(0x80 | k), 60, 0}).end();
+        ASSERT_EQ(load(*f, smfFile(1, 96, chunks, promised)), 0);
+        const Sequence* s = f.slot(1);
+        int perTrack[21] = {};
+        for (int32_t i = 0; i < s->eventCount; ++i) ++perTrack[seqEvents(s)[i].track];
+        EXPECT_EQ(perTrack[0], 0) << promised;
+        EXPECT_EQ(perTrack[4], 2) << promised;  // the note and the controller
+        EXPECT_EQ(s->tracks[4].used, 1) << promised;
+        EXPECT_EQ(s->tracks[4].channel, 2) << promised;
+        EXPECT_EQ(s->tracks[4].volume, 80) << promised;
+    }
 }
 
 TEST(SmfReaderModule, GsAndXgSysex) {
@@ -252,6 +258,51 @@ TEST(SmfReaderBroken, DamagedFilesLoadWhatIsThere) {
     }
 }
 
+// A data byte of 0x80 or more is held to 127, and the event keeps the
+// bytes its status gives it, so the events after it keep their time.
+TEST(SmfReaderBroken, OutOfRangeDataBytesAreHeldTo127) {
+    Fixture f;
+    Track t;
+    t.ev(0, {0x90, 0x90, 1}).ev(10, {0x90, 60, 0xF7}).ev(10, {0xD0, 0xC5}).ev(10, {0xB0, 0x87, 0x80});
+    t.ev(10, {0x90, 61, 1}).end();
+    ASSERT_EQ(load(*f, smfFile(0, 96, {t})), 0);
+    struct Want {
+        int32_t time;
+        uint8_t status, d1, d2;
+    } want[] = {{0, ST_NOTE, 127, 1}, {10, ST_NOTE, 60, 127}, {20, ST_CHANNEL_PRESSURE, 127, 0},
+                {30, ST_CONTROL, 127, 127}, {40, ST_NOTE, 61, 1}};
+    auto ev = test::eventsOf(f.slot(1));
+    ASSERT_EQ(ev.size(), std::size(want));
+    for (size_t i = 0; i < ev.size(); ++i) {
+        EXPECT_EQ(ev[i].time, want[i].time) << i;
+        EXPECT_EQ(ev[i].status, want[i].status) << i;
+        EXPECT_EQ(ev[i].data1, want[i].d1) << i;
+        EXPECT_EQ(ev[i].data2, want[i].d2) << i;
+    }
+}
+
+// Nothing starts at the end of bar 999, where it could not sound; a
+// note-off there still ends its note, and the sequence saves and reloads
+// as it was.
+TEST(SmfReaderLimits, EventsStartBeforeTheLastBarEnds) {
+    constexpr int32_t END = 999 * 384;
+    Fixture f;
+    Track t;
+    t.ev(END - 100, {0x90, 60, 100}).ev(100, {0x80, 60, 0}).ev(0, {0x90, 62, 100}).ev(0, {0xB0, 7, 1});
+    t.ev(0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}).ev(0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}).end();
+    ASSERT_EQ(load(*f, smfFile(0, 96, {t})), 0);
+    EXPECT_EQ(f.slot(1)->bars, 999u);
+    std::vector<uint8_t> image;
+    ASSERT_EQ(encodeSequence(f.slot(1), image), 0);
+    ASSERT_EQ(loadMidiImage(*f, image.data(), image.size(), "Again", ""), 0);
+    for (int slot : {1, 2}) {
+        auto ev = test::eventsOf(f.slot(slot));
+        ASSERT_EQ(ev.size(), 1u) << slot;
+        EXPECT_EQ(ev[0].time, END - 100) << slot;
+        EXPECT_EQ(ev[0].value, 100u) << slot;
+    }
+}
+
 TEST(SmfReaderLimits, BarsHeldTo999AndLargeFilesGrow) {
     {
         Fixture f;
@@ -297,6 +348,27 @@ TEST(SmfReaderSlots, FullStoreAndNames) {
     EXPECT_EQ(loadMidiFile(*f, "/nonexistent/file.mid", nullptr), ERR_ROOM_FULL);
     Fixture g;
     EXPECT_EQ(loadMidiFile(*g, "/nonexistent/file.mid", nullptr), ERR_FILE_OPEN);
+}
+
+// Files of another reader's invalid set with velocities of 0x80 and more:
+// notes and length as an independent reader that holds such values to 127
+// sees them.
+TEST(SmfReaderRealFiles, OutOfRangeVelocitiesKeepTheTiming) {
+    struct Case {
+        const char* file;
+        size_t notes;
+        int32_t lastNote;
+        uint32_t bars;
+    } cases[] = {{"exodus05.mid", 18, 1200, 4}, {"shoop3.mid", 24, 1680, 5}, {"stair2.mid", 27, 1296, 4}};
+    for (const Case& c : cases) {
+        Fixture f;
+        const std::string dir = QZ_TESTDATA "/midi/drywetmidi-invalid/Invalid-Channel-Event-Parameter-Value/";
+        ASSERT_EQ(loadMidiFile(*f, dir + c.file, nullptr), 0) << c.file;
+        auto ev = test::eventsOf(f.slot(1));
+        ASSERT_EQ(ev.size(), c.notes) << c.file;
+        EXPECT_EQ(ev.back().time, c.lastNote) << c.file;
+        EXPECT_EQ(f.slot(1)->bars, c.bars) << c.file;
+    }
 }
 
 // Every real file loads or is refused with an error number; what loads

@@ -19,10 +19,12 @@ TEST(ChangeBars, OpensOnTheBarCountStoppedWithTheLoopOff) {
     s->bars = 8;
     startFromTop(*h);
     h.app->engine.loopOn.store(true);
+    h.app->rec.loopEdit.store(true);
     h.wheel(BARS_FIELD_X, BARS_FIELD_Y, false);  // the wheel opens it too
     EXPECT_EQ(h.app->ui->overlayMode, OVERLAY_CHANGE_BARS);
     EXPECT_FALSE(h.app->engine.playing.load());
     EXPECT_FALSE(h.app->engine.loopOn.load());
+    EXPECT_FALSE(h.app->rec.loopEdit.load());
     EXPECT_EQ(screens(*h.app).seqPanel.newBars, 8);
     uiTimer(*h, 2000);
     EXPECT_TRUE(h.pixelIs(670, 0, 212));

@@ -238,7 +238,7 @@ TEST(MidiInPanel, AllTracksRecordingShowsNotesTakenAsPlayed) {
     texts.install(app.ui->draw);
     app.settings.recDuration = 4;
     app.allTracks = true;
-    app.engine.recordMode.store(2);
+    app.engine.recordMode.store(RECORD_OVER_DUB);
     app.engine.playing.store(true);
     app.dirty.store(0);
     frame(app);  // the frame notices the look change and repaints the panel
@@ -250,7 +250,7 @@ TEST(MidiInPanel, AllTracksRecordingShowsNotesTakenAsPlayed) {
     EXPECT_EQ(app.settings.recDuration, 4u);
     EXPECT_EQ(app.settings.tcIndex, 3u);
     app.engine.playing.store(false);
-    app.engine.recordMode.store(0);
+    app.engine.recordMode.store(RECORD_OFF);
     texts.clear();
     frame(app);
     EXPECT_EQ(texts.within(57, 304, 60, 111).size(), size_t(TC_ROW_COUNT));

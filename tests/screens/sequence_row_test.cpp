@@ -95,7 +95,7 @@ TEST(SequenceRowSequence, ClickCreatesStartsAndStopsWheelStopsAtFirstEmptySlot) 
     EXPECT_TRUE(h.app->engine.playing.load());
     stopTransport(*h);
     // Not while a record mode is on.
-    h.app->engine.recordMode.store(3);
+    h.app->engine.recordMode.store(RECORD_STEP);
     h.wheel(600, 40, false);
     EXPECT_EQ(h.app->currentSlot, 1);
 }
@@ -268,14 +268,14 @@ TEST(TrackRow, AllTracksSwitchTogglesExceptWhileRecordingOrInTrackMuteMode) {
 
     h.sequenceWithNotes(1, "Song", {0});
     startFromTop(*h);
-    h.app->engine.recordMode.store(2);
+    h.app->engine.recordMode.store(RECORD_OVER_DUB);
     h.leftClick(1100, 70);
     EXPECT_FALSE(h.app->allTracks);
     stopTransport(*h);
-    h.app->engine.recordMode.store(3);  // STEP while stopped ends
+    h.app->engine.recordMode.store(RECORD_STEP);  // STEP while stopped ends
     h.leftClick(1100, 70);
     EXPECT_TRUE(h.app->allTracks);
-    EXPECT_EQ(h.app->engine.recordMode.load(), 0);
+    EXPECT_EQ(h.app->engine.recordMode.load(), RECORD_OFF);
     h.app->ui->trackMuteMode = true;
     h.leftClick(1100, 70);
     EXPECT_TRUE(h.app->allTracks);

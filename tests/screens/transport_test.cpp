@@ -68,18 +68,18 @@ TEST_F(TransportTest, RecordPlayAndStartChooseWhereAndHowToRun) {
     locateTick(app, 500);
     click(REC);  // from the start of the current bar
     EXPECT_TRUE(isPlaying());
-    EXPECT_EQ(e.recordMode.load(), 1);
+    EXPECT_EQ(e.recordMode.load(), RECORD_REC);
     EXPECT_EQ(pos(), 384);
     e.position.store(700);  // as if the tick had moved on
     click(PLAY);            // does nothing while recording
-    EXPECT_EQ(e.recordMode.load(), 1);
+    EXPECT_EQ(e.recordMode.load(), RECORD_REC);
     EXPECT_EQ(pos(), 700);
     click(OVER_DUB);  // takes over from REC
     click(REC);       // ignored while OVER DUB runs
-    EXPECT_EQ(e.recordMode.load(), 2);
+    EXPECT_EQ(e.recordMode.load(), RECORD_OVER_DUB);
     click(STOP);
     EXPECT_FALSE(isPlaying());
-    EXPECT_EQ(e.recordMode.load(), 0);
+    EXPECT_EQ(e.recordMode.load(), RECORD_OFF);
 
     // PLAY while playing starts again from the position, or the loop start.
     click(PLAY);
@@ -184,13 +184,13 @@ TEST_F(TransportTest, TrackMuteModeZoomAndLoopEdit) {
     sequence(2);
     // Leaving STEP mode through track mute mode closes the notes it left open.
     click(STEP);
-    ASSERT_EQ(e.recordMode.load(), 3);
+    ASSERT_EQ(e.recordMode.load(), RECORD_STEP);
     const int32_t open = insertEvent(app, 96, 1, ST_NOTE, 62, 100, 0);
     ASSERT_TRUE(isOpenNote(events(app)[open]));
     app.allTracks = true;
     click(MUTE_MODE);
     EXPECT_TRUE(app.ui->trackMuteMode);
-    EXPECT_EQ(e.recordMode.load(), 0);
+    EXPECT_EQ(e.recordMode.load(), RECORD_OFF);
     EXPECT_FALSE(app.allTracks);
     for (int32_t i = 0; i < eventCount(app); ++i) EXPECT_FALSE(isOpenNote(events(app)[i])) << i;
     click(MUTE_MODE);
@@ -226,12 +226,14 @@ TEST_F(TransportTest, SoloSubModeReleasesTheHeldKeys) {
     sequence(2);
     app.rec.heldKeys[1].fetch_or(1u << (60 - 32));  // key 60 held
     curTrackRec(app).channel = 9;
-    const uint32_t queued = e.outQueue.writeCount.load();
+    ringDiscard(e.outQueue);
     click(SUB_SOLO);
     EXPECT_TRUE(app.rec.trackMuteSolo.load());
     EXPECT_FALSE(keyHeld(app, 60));
-    ASSERT_EQ(e.outQueue.writeCount.load(), queued + 1);
-    EXPECT_EQ(e.outQueue.words[queued % OUT_QUEUE_SIZE] & 0xFFFFFFu, 0x003C99u);  // its note-off on channel 10
+    uint32_t sent = 0;
+    ASSERT_TRUE(ringPop(e.outQueue, sent));
+    EXPECT_EQ(sent & 0xFFFFFFu, 0x003C99u);  // its note-off on channel 10
+    EXPECT_TRUE(ringEmpty(e.outQueue)) << "one message only";
 }
 
 TEST_F(TransportTest, KeysPlayedWhileNoteEraseIsHeldAreErasedByTheNextFrame) {

@@ -12,6 +12,7 @@
 
 #include "files/file_common.h"
 #include "files/settings_file.h"
+#include "files/smf_writer.h"
 #include "program/program.h"
 #include "tests/files/file_test_util.h"
 #include "platform/null/memory_ports.h"
@@ -225,6 +226,38 @@ TEST(DropPackage, AsksBeforeReplacingEverything) {
     EXPECT_EQ(names(*h), (std::vector<std::string>{"INTRO", "VERSE"}));
 }
 
+// ALL TRACKS after a load: on for a file of another program, off for one of
+// ours, and held off in track mute mode, also when the file replaces a
+// sequence of its name.
+TEST(DropAllTracks, OnForOtherProgramsFilesOffInTrackMuteMode) {
+    TempDir dir;
+    writeFile(dir.file("a.mid"), midiFile());
+    {
+        Harness w;
+        ASSERT_EQ(writeMidiFile(dir.file("own.mid"), w.sequenceWithNotes(1, "Own", {0})), 0);
+    }
+    struct Case {
+        const char* file;
+        bool replacing, muteMode, allTracks;
+    } cases[] = {{"a.mid", false, false, true}, {"own.mid", false, false, false}, {"a.mid", false, true, false},
+                 {"a.mid", true, false, true},  {"a.mid", true, true, false}};
+    for (const Case& c : cases) {
+        Harness h;
+        const std::string what = std::string(c.file) + (c.replacing ? " replacing" : "") + (c.muteMode ? " muted" : "");
+        if (c.replacing) {
+            onFilesDropped(*h, {dir.file(c.file)});
+            h.leftClick(340, 70);  // track 1: ALL TRACKS off
+            ASSERT_FALSE(h.app->allTracks) << what;
+            h.user.renameAnswers = {{REPLACE_ONE, ""}};
+        }
+        if (c.muteMode) h.leftClick(1098, 571);  // TRACK MUTE MODE
+        ASSERT_EQ(h.app->ui->trackMuteMode, c.muteMode) << what;
+        onFilesDropped(*h, {dir.file(c.file)});
+        ASSERT_EQ(names(*h).size(), 1u) << what;
+        EXPECT_EQ(h.app->allTracks, c.allTracks) << what;
+    }
+}
+
 TEST(DropFolder, LoadsEveryMidFileWithoutAsking) {
     TempDir dir;
     std::filesystem::create_directories(dir.path / "set");
@@ -317,6 +350,23 @@ TEST(CloseQuestion, NamesTheFirstChangedSequenceAndSavesOnYes) {
     EXPECT_TRUE(std::filesystem::exists(dir.file("Verse.mid")));
     EXPECT_TRUE(std::filesystem::exists(dir.file("Chorus.mid")));
     EXPECT_EQ(anyChangedSequence(*h), nullptr);
+    EXPECT_FALSE(h.user.ranOut);
+}
+
+TEST(CloseQuestion, AFailedSaveKeepsTheWindowOpen) {
+    TempDir dir;
+    Harness h;
+    h.app->loader.programFolder = dir.path.string();
+    h.app->loader.settingsPath = dir.file(SETTINGS_FILE_NAME);
+    h.app->loader.midiFolder = dir.file("gone");
+    h.sequenceWithNotes(1, "Verse", {0});
+    h.user.boxAnswers = {ANSWER_YES, ANSWER_OK, ANSWER_NO};
+    EXPECT_FALSE(closeRequested(*h));
+    const auto boxes = h.user.of("box");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, "Can not file open !!");
+    EXPECT_NE(anyChangedSequence(*h), nullptr);  // still there to be saved
+    EXPECT_TRUE(closeRequested(*h));  // No closes
     EXPECT_FALSE(h.user.ranOut);
 }
 

@@ -130,6 +130,7 @@ int loadWithNameCheck(AppState& app, const std::string& path, int kind) {
     for (const std::string& name : replaced) deleteSequenceNamed(app, name.c_str());
     const int slot = scratch.moveInto(app);
     if (slot < 0) return -slot;
+    if (kind == FILE_KIND_MID) setLoadedAllTracks(app, scratch.state->allTracks);
     selectSequence(app, slot);
     return 0;
 }
@@ -241,9 +242,11 @@ bool closeRequested(AppState& app) {
         std::string("Save Changes to ") + std::string(name, strnlen(name, 16)) + " ?\n(" + app.loader.midiFolder + ")";
     const int answer = askUser(app, "Save", text.c_str(), MB_YES_NO_CANCEL, MB_ICON_QUESTION);
     if (answer == ANSWER_YES) {
-        saveChangedSequences(app, app.loader.midiFolder);
+        // A sequence that could not be saved keeps the window open: closing
+        // now would lose it after the error box.
+        const int rc = saveChangedSequences(app, app.loader.midiFolder);
         flushErrors(app);
-        return true;
+        return rc == 0;
     }
     return answer == ANSWER_NO;
 }

@@ -127,7 +127,7 @@ void drawList(DrawContext& dc, int32_t bandX, int32_t bandW, int32_t textX, int3
 
 bool allTracksRecording(const AppState& app) {
     const EngineState& e = app.engine;
-    return app.allTracks && e.recordMode.load(std::memory_order_relaxed) != 0 &&
+    return app.allTracks && e.recordMode.load(std::memory_order_relaxed) != RECORD_OFF &&
            e.playing.load(std::memory_order_relaxed);
 }
 

@@ -7,8 +7,14 @@
 
 #include "program/app_state.h"
 #include "ui/framework/ui_state.h"
+#include "ui/screens/mixer_state.h"
 #include "ui/screens/monitor_state.h"
 #include "ui/screens/note_edit_dialogs.h"
+#include "ui/screens/bar_ruler_state.h"
+#include "ui/screens/pads_state.h"
+#include "ui/screens/chord_panel.h"
+#include "ui/screens/midi_button_panel.h"
+#include "ui/screens/step_editor.h"
 
 namespace qz {
 
@@ -29,6 +35,15 @@ struct ScreenState {
     SequencePanelState seqPanel;
     // The note-edit dialogs' values.
     NoteEditSettings noteEdit;
+    MixerState mixer;  // "Midi Out Device" and "TRACK MIDI MESSAGES"
+    BarRulerState barRuler;
+    PadsState pads;  // the pads panel and the ALL TRACKS track list
+    // The grid area was painted in this repaint (two dirty bits ask for it).
+    bool gridPainted = false;
+    MidiButtonPanelState midiButtons;  // the MIDI to button window
+    ChordPanelState chordPanel;        // the Note to Chord panel
+    ChordEditState chordEdit;          // the Chord Edit window
+    StepEditorState stepEditor;        // the step editor's filters and rows
     // The mixer's GM DRUM NAME mode: its list covers the activity lamps.
     bool drumNameMode = false;
     // "Wait for any MIDI in note" was drawn at the last repaint; once the

@@ -6,6 +6,7 @@
 #include "program/program.h"
 #include "ui/framework/panel.h"
 #include "ui/framework/repaint.h"
+#include "ui/screens/midi_button_panel.h"
 #include "ui/screens/screen_state.h"
 
 namespace qz {
@@ -14,6 +15,8 @@ namespace {
 
 void pollEngineHook(AppState& app) {
     pollEngine(app);
+    pollMidiButtons(app);
+    pollChordEdit(app);
 }
 
 }  // namespace
@@ -29,6 +32,15 @@ void installScreens(AppState& app) {
     installMidiInPanel(app);
     installOutMonitorPanel(app);
     installIndicators(app);
+    installMixerPanel(app);
+    installTrackMessagesPanel(app);
+    installGridPanel(app);
+    installBarRuler(app);
+    installPadsPanel(app);
+    installMidiButtonPanel(app);
+    installChordPanel(app);
+    installStepEditor(app);
+    installChordEdit(app);
 }
 
 int initProgramState(AppState& app, bool readSettingsFile, int32_t canvasWidth, int32_t canvasHeight) {

@@ -29,9 +29,21 @@ void installMetronomePanel(AppState& app);
 void installMidiInPanel(AppState& app);
 void installOutMonitorPanel(AppState& app);
 void installIndicators(AppState& app);
+void installMixerPanel(AppState& app);
+void installTrackMessagesPanel(AppState& app);
+void installGridPanel(AppState& app);
+void installBarRuler(AppState& app);
+void installPadsPanel(AppState& app);
+void installMidiButtonPanel(AppState& app);
+void installChordPanel(AppState& app);
+void installStepEditor(AppState& app);
+void installChordEdit(AppState& app);
 
 // The names of the opened input devices for the MIDI-in panel's rows (at most
 // five shown, each cut at 40 characters).
 void setInputDeviceNames(AppState& app, const char* const* names, int count);
+// The names of the opened output devices for the mixer's six device rows
+// (each cut at 32 characters).
+void setOutputDeviceNames(AppState& app, const char* const* names, int count);
 
 }  // namespace qz

@@ -31,10 +31,10 @@ constexpr int32_t LOOP_X = 956, LOOP_Y = 30, LOOP_W = 40, LOOP_H = 22;
 constexpr int32_t CLOCK_X = 1126, CLOCK_Y = 33, CLOCK_W = 40, CLOCK_H = 19;
 
 bool isPlaying(const AppState& app) { return app.engine.playing.load(std::memory_order_acquire); }
-int32_t recordMode(const AppState& app) { return app.engine.recordMode.load(std::memory_order_relaxed); }
+RecordMode recordMode(const AppState& app) { return app.engine.recordMode.load(std::memory_order_relaxed); }
 bool realSequence(const AppState& app) { return app.seq && app.seq->exists; }
 // The Loop label and switch hide while ALL TRACKS records.
-bool loopShown(const AppState& app) { return !(app.allTracks && recordMode(app) != 0); }
+bool loopShown(const AppState& app) { return !(app.allTracks && recordMode(app) != RECORD_OFF); }
 // While the clock follows MIDI input the tempo field says so.
 bool followingMidiClock(const AppState& app) {
     return app.engine.extClockAlive.load(std::memory_order_relaxed) > 0;
@@ -193,7 +193,7 @@ uint32_t sequenceField(AppState& app, uint32_t msg, uint32_t arg) {
             markDirty(app, DIRTY_ALL);
             return 0;
         case PM_WHEEL: {
-            if (recordMode(app) != 0) return 0;
+            if (recordMode(app) != RECORD_OFF) return 0;
             int32_t slot = app.currentSlot;
             stepValue(slot, 1, std::min(app.lastSlot + 1, MAX_SLOTS), static_cast<int32_t>(arg));
             if (slot != app.currentSlot) wheelToSlot(app, slot);
@@ -215,19 +215,20 @@ void drawBarsField(AppState& app, bool hovered) {
     DrawContext& dc = app.ui->draw;
     drawField(dc, hovered, BARS_X, BARS_Y, BARS_W, BARS_H);
     selectFont(dc, FONT_ARIAL_22_8);
-    drawNumber3(dc, BARS_X + 5, BARS_Y + 1, static_cast<int32_t>(app.seq->bars), COL_BLACK);
+    drawNumber3(dc, BARS_X + 5, BARS_Y + 1, static_cast<int32_t>(seqBarsLoad(app)), COL_BLACK);
 }
 
-// Stop, turn the bar loop off and open the Change Bars popup on the
-// sequence's bar count (or close it when it is open).
+// Stop, turn LOOP EDIT and the bar loop off and open the Change Bars popup
+// on the sequence's bar count (or close it when it is open).
 void openChangeBars(AppState& app) {
     if (app.ui->overlayMode == OVERLAY_CHANGE_BARS) {
         setOverlay(app, OVERLAY_NONE);
         return;
     }
-    if (isPlaying(app) || recordMode(app) != 0) stopTransport(app);
+    if (isPlaying(app) || recordMode(app) != RECORD_OFF) stopTransport(app);
     app.engine.loopOn.store(false, std::memory_order_relaxed);
-    screens(app).seqPanel.newBars = static_cast<int32_t>(app.seq->bars);
+    app.rec.loopEdit.store(false, std::memory_order_relaxed);
+    screens(app).seqPanel.newBars = static_cast<int32_t>(seqBarsLoad(app));
     SequencePanelState& p = screens(app).seqPanel;
     p.barsTyping = false;
     p.barsEnterHeld = false;
@@ -354,7 +355,7 @@ void drawListButton(AppState& app) {
 uint32_t listButton(AppState& app, uint32_t msg, uint32_t) {
     switch (msg) {
         case PM_LDOWN:
-            if (recordMode(app) != 0) stopTransport(app);
+            if (recordMode(app) != RECORD_OFF) stopTransport(app);
             screens(app).seqPanel.listButtonHeld = true;
             setOverlay(app, OVERLAY_SEQ_LIST);
             return 0;

@@ -68,8 +68,8 @@ uint32_t trackButtons(AppState& app, uint32_t msg, uint32_t arg) {
 
 // While REC or OVER DUB runs, or in track mute mode, the switch holds.
 bool allTracksLocked(const AppState& app) {
-    const int32_t mode = app.engine.recordMode.load(std::memory_order_relaxed);
-    return (isPlaying(app) && (mode == 1 || mode == 2)) || app.ui->trackMuteMode;
+    const RecordMode mode = app.engine.recordMode.load(std::memory_order_relaxed);
+    return (isPlaying(app) && (mode == RECORD_REC || mode == RECORD_OVER_DUB)) || app.ui->trackMuteMode;
 }
 
 uint32_t allTracksSwitch(AppState& app, uint32_t msg, uint32_t) {
@@ -78,8 +78,8 @@ uint32_t allTracksSwitch(AppState& app, uint32_t msg, uint32_t) {
             if (allTracksLocked(app)) return 0;
             // Leaving a record mode and the edit views first: they work on
             // one track.
-            const int32_t mode = app.engine.recordMode.exchange(0, std::memory_order_relaxed);
-            if (mode == 3) closeOpenNotes(app);
+            const RecordMode mode = app.engine.recordMode.exchange(RECORD_OFF, std::memory_order_relaxed);
+            if (mode == RECORD_STEP) closeOpenNotes(app);
             app.ui->stepEditView = false;
             setAllTracks(app, !app.allTracks);
             return 0;

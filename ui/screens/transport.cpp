@@ -78,11 +78,11 @@ bool isLocateButton(uint32_t id) { return id >= TRANSPORT_PREV_NOTE && id <= TRA
 
 EngineState& eng(AppState& app) { return app.engine; }
 bool playing(const AppState& app) { return app.engine.playing.load(std::memory_order_acquire); }
-int32_t recordMode(const AppState& app) { return app.engine.recordMode.load(std::memory_order_relaxed); }
+RecordMode recordMode(const AppState& app) { return app.engine.recordMode.load(std::memory_order_relaxed); }
 // REC or OVER DUB is on (it is on only while the transport runs or waits for a key).
 bool recordingRuns(const AppState& app) {
-    const int32_t m = recordMode(app);
-    return m == 1 || m == 2;
+    const RecordMode m = recordMode(app);
+    return m == RECORD_REC || m == RECORD_OVER_DUB;
 }
 bool loopOn(const AppState& app) { return app.engine.loopOn.load(std::memory_order_relaxed); }
 // The pads' LOOP EDIT view and track mute mode's SOLO sub-mode live with
@@ -113,9 +113,9 @@ bool lit(const AppState& app, uint32_t id) {
         case TRANSPORT_TRACK_MUTE_MODE: return ui.trackMuteMode;
         case TRANSPORT_NOTE_REPEAT: return app.rec.noteRepeatOn.load(std::memory_order_relaxed);
         case TRANSPORT_NOTE_ERASE: return app.rec.noteEraseHeld.load(std::memory_order_relaxed);
-        case TRANSPORT_REC: return recordMode(app) == 1;
-        case TRANSPORT_OVER_DUB: return recordMode(app) == 2;
-        case TRANSPORT_STEP: return recordMode(app) == 3;
+        case TRANSPORT_REC: return recordMode(app) == RECORD_REC;
+        case TRANSPORT_OVER_DUB: return recordMode(app) == RECORD_OVER_DUB;
+        case TRANSPORT_STEP: return recordMode(app) == RECORD_STEP;
         case TRANSPORT_LOOP: return loopOn(app);
         case TRANSPORT_UNDO: return app.undoCopy != nullptr;
         case TRANSPORT_STEP_EDIT: return ui.stepEditView;
@@ -133,7 +133,7 @@ int32_t visibleBars(const AppState& app) {
 
 // Move the event views one bar to the right, as far as the sequence allows.
 void scrollViewOneBar(AppState& app) {
-    const int32_t last = std::max(0, int32_t(app.seq->bars) - visibleBars(app));
+    const int32_t last = std::max(0, int32_t(seqBarsLoad(app)) - visibleBars(app));
     app.firstBar = std::min(app.firstBar + 1, last);
 }
 
@@ -143,8 +143,8 @@ void scrollViewOneBar(AppState& app) {
 // are closed now, as every other way out of STEP mode does, instead of
 // getting whatever length the next stop gives them.
 void recordModesOff(AppState& app) {
-    if (recordMode(app) == 3) closeOpenNotes(app);
-    app.engine.recordMode.store(0, std::memory_order_relaxed);
+    if (recordMode(app) == RECORD_STEP) closeOpenNotes(app);
+    app.engine.recordMode.store(RECORD_OFF, std::memory_order_relaxed);
 }
 
 // A tap 301..999 ms after the previous one sets the tempo to that beat.
@@ -210,7 +210,7 @@ void barBack(AppState& app) {
 
 void barForward(AppState& app) {
     EngineState& e = eng(app);
-    const int32_t bars = int32_t(app.seq->bars);
+    const int32_t bars = int32_t(seqBarsLoad(app));
     if (loopOn(app)) {
         if (e.loopStartBar + e.loopBars < bars) {
             if (e.loopStartBar + e.loopBars >= app.firstBar + visibleBars(app)) scrollViewOneBar(app);
@@ -274,18 +274,18 @@ void releaseHeldKeys(AppState& app) {
     clearHeldKeys(app);
 }
 
-// REC (mode 1) and OVER DUB (mode 2).
-void recordButton(AppState& app, int32_t m) {
+// REC and OVER DUB.
+void recordButton(AppState& app, RecordMode m) {
     EngineState& e = eng(app);
     if (ensureSequence(app) != 0) return;
-    if (m == 1 && recordMode(app) == 2) return;
+    if (m == 1 && recordMode(app) == RECORD_OVER_DUB) return;
     if (app.allTracks) e.loopOn.store(false, std::memory_order_relaxed);
     setTrackMuteMode(app, false);
     // The ALL TRACKS open-note table is emptied by the start below; while the
     // transport runs it still points at notes held in the recording, which
     // would otherwise never be closed.
     if (recordMode(app) != m) {
-        if (recordMode(app) == 3) closeOpenNotes(app);
+        if (recordMode(app) == RECORD_STEP) closeOpenNotes(app);
         if (app.allTracks) settingStore(app.settings.seqLoop, 0);
         e.recordMode.store(m, std::memory_order_relaxed);
         e.recorded.store(true, std::memory_order_relaxed);
@@ -295,7 +295,7 @@ void recordButton(AppState& app, int32_t m) {
         }
         app.clipboard.mode = CLIP_NONE;
     } else {
-        e.recordMode.store(0, std::memory_order_relaxed);
+        e.recordMode.store(RECORD_OFF, std::memory_order_relaxed);
         // A start still waiting for the first key is called off.
         if (playing(app) && e.waitingForKey.load(std::memory_order_relaxed)) stopTransport(app);
     }
@@ -306,19 +306,19 @@ void stepRecordButton(AppState& app) {
     EngineState& e = eng(app);
     if (ensureSequence(app) != 0) return;
     setTrackMuteMode(app, false);
-    if (recordMode(app) == 3) {
-        e.recordMode.store(0, std::memory_order_relaxed);
+    if (recordMode(app) == RECORD_STEP) {
+        e.recordMode.store(RECORD_OFF, std::memory_order_relaxed);
         closeOpenNotes(app);
     } else if (!playing(app)) {
-        e.recordMode.store(3, std::memory_order_relaxed);
+        e.recordMode.store(RECORD_STEP, std::memory_order_relaxed);
     }
 }
 
 // The common start of PLAY and START: open notes closed, STEP mode ended.
 void endStepMode(AppState& app) {
     closeOpenNotes(app);
-    int32_t step = 3;
-    app.engine.recordMode.compare_exchange_strong(step, 0, std::memory_order_relaxed);
+    RecordMode step = RECORD_STEP;
+    app.engine.recordMode.compare_exchange_strong(step, RECORD_OFF, std::memory_order_relaxed);
 }
 
 void stopButton(AppState& app) {
@@ -450,8 +450,8 @@ void press(AppState& app, uint32_t id) {
         case TRANSPORT_TRACK_MUTE_MODE: toggleTrackMuteMode(app); break;
         case TRANSPORT_NOTE_REPEAT: pressNoteRepeat(app, true); break;
         case TRANSPORT_NOTE_ERASE: pressNoteErase(app, true); break;
-        case TRANSPORT_REC: recordButton(app, 1); break;
-        case TRANSPORT_OVER_DUB: recordButton(app, 2); break;
+        case TRANSPORT_REC: recordButton(app, RECORD_REC); break;
+        case TRANSPORT_OVER_DUB: recordButton(app, RECORD_OVER_DUB); break;
         case TRANSPORT_STEP: stepRecordButton(app); break;
         case TRANSPORT_STOP: stopButton(app); break;
         case TRANSPORT_PLAY: playButton(app); break;

@@ -64,10 +64,14 @@ void onInput(void* user, int port, uint32_t packed) {
     onMidiInput(*prog.app, port, packed);
 }
 
-void onTimer(void* user) {
-    AppState& app = *static_cast<Program*>(user)->app;
+// The UI timer: one message, then whether a frame is still due.
+bool onTimer(void* user) {
+    Program& prog = *static_cast<Program*>(user);
+    if (!prog.stateReady) return true;
+    AppState& app = *prog.app;
     uiTimer(app, app.engine.msClock.load(std::memory_order_acquire));
     flushErrors(app);
+    return !uiTimerMaySleep(app);
 }
 
 void onMenu(void* user, int id) {
@@ -153,11 +157,13 @@ void onCreated(void* user) {
     app.engine.outPortCount = prog.ports->outCount;
 #endif
     if (!messages.empty()) std::fprintf(stderr, "%s", messages.c_str());
+    startupStep("ports opened");
 
     if (initProgramState(app, true) != 0) {
         showError(app, ERR_NO_MEMORY);
         return;
     }
+    startupStep("state built");
     const char* inNames[PLATFORM_MAX_IN_PORTS] = {};
     for (int i = 0; i < prog.ports->inCount && i < PLATFORM_MAX_IN_PORTS; ++i) inNames[i] = prog.ports->inNames[i];
     setInputDeviceNames(app, inNames, prog.ports->inCount);
@@ -167,7 +173,9 @@ void onCreated(void* user) {
     prog.stateReady = true;
     startEngineTimer(prog.engineTimer, app);
     prog.inputOpen.store(true, std::memory_order_release);
+    startupStep("engine started");
     firstPaint(app);
+    startupStep("first picture drawn");
     setCursorShape(app, CURSOR_ARROW);
     resetAllPorts(app);
     callLater(50, sendSetupsLater, &prog);
@@ -176,6 +184,7 @@ void onCreated(void* user) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    startupMs();
 #if defined(_WIN32)
     (void)argc;
     (void)argv;
@@ -183,6 +192,7 @@ int main(int argc, char** argv) {
     if (!claimSingleInstance()) return 0;
 #else
     QApplication qapp(argc, argv);
+    startupStep("application");
 
     // One instance at a time. The lock names its owner's process, so a lock
     // left behind by a crash is taken over instead of blocking the start.
@@ -209,6 +219,7 @@ int main(int argc, char** argv) {
 #else
     installQtTextRenderer(dc);
 #endif
+    startupStep("canvas and fonts");
 
     WindowHooks hooks;
     hooks.user = &prog;

@@ -228,7 +228,9 @@ bool loopAndEndStep(Sequencer& app) {
 }
 
 bool postToWindow(Sequencer& app, uint32_t word) {
-    return ringPush(app.engine.toWindow, word);
+    if (!ringPush(app.engine.toWindow, word)) return false;
+    wakeWindow(app);
+    return true;
 }
 
 }  // namespace qz

@@ -1,12 +1,18 @@
 // qzseq: the sequencer's window program. Start-up and shut-down in their
 // fixed order; everything in between is the screen framework's.
 #include <atomic>
+#include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "engine/engine.h"
 #include "engine/recording.h"
+#include "files/settings_file.h"
 #include "platform/midi/midi_ports.h"
+#if QZ_WINDOW_WITH_SYNTH
+#include "platform/synth/synth.h"
+#endif
 #include "platform/timer/engine_timer.h"
 #include "program/app_state.h"  // before Qt: the state has a field named `slots`
 #include "program/program.h"
@@ -39,6 +45,10 @@ using namespace qz;
 struct Program {
     std::unique_ptr<AppState> app = std::make_unique<AppState>();
     std::unique_ptr<MidiPortSet> ports = std::make_unique<MidiPortSet>();
+#if QZ_WINDOW_WITH_SYNTH
+    // The system's ports with the built-in synthesizer after them.
+    OutputWithSynth outputs;
+#endif
     EngineTimer engineTimer;
     bool portsOpen = false;
     bool stateReady = false;
@@ -54,10 +64,14 @@ void onInput(void* user, int port, uint32_t packed) {
     onMidiInput(*prog.app, port, packed);
 }
 
-void onTimer(void* user) {
-    AppState& app = *static_cast<Program*>(user)->app;
+// The UI timer: one message, then whether a frame is still due.
+bool onTimer(void* user) {
+    Program& prog = *static_cast<Program*>(user);
+    if (!prog.stateReady) return true;
+    AppState& app = *prog.app;
     uiTimer(app, app.engine.msClock.load(std::memory_order_acquire));
     flushErrors(app);
+    return !uiTimerMaySleep(app);
 }
 
 void onMenu(void* user, int id) {
@@ -96,6 +110,25 @@ bool onClose(void* user) { return closeRequested(*static_cast<Program*>(user)->a
 
 void presentHook(AppState&) { presentCanvas(); }
 
+#if QZ_WINDOW_WITH_SYNTH
+// The synthesizer after the system's ports, as its text file beside the
+// settings file says (a file of the defaults is written when there is none).
+void openSynthOutput(Program& prog, const std::string& folder, std::string& messages) {
+    prog.outputs.system = midiPortsOutput(*prog.ports);
+    prog.outputs.systemCount = prog.ports->outCount;
+    if (prog.ports->outCount >= PLATFORM_MAX_OUT_PORTS) {
+        messages += std::string(SYNTH_PORT_NAME) + ": every output port is taken by the system's ports\n";
+        return;
+    }
+    const std::string path = (std::filesystem::path(folder) / SYNTH_OPTIONS_FILE_NAME).string();
+    SynthOptions options;
+    if (!readSynthOptionsFile(path, options)) writeSynthOptionsFile(path, options);
+    std::string message;
+    prog.outputs.synth = openSynthPort(options, message);
+    if (!prog.outputs.synth) messages += message + "\n";
+}
+#endif
+
 void sendSetupsLater(void* user) { sendAllTrackSetups(*static_cast<Program*>(user)->app); }
 
 // Window creation after the canvas and the UI timer: ports, state, engine,
@@ -115,13 +148,22 @@ void onCreated(void* user) {
     std::string messages;
     openMidiPorts(*prog.ports, "QZ-Sequencer", MidiInputSink{&prog, onInput}, messages);
     prog.portsOpen = true;
+#if QZ_WINDOW_WITH_SYNTH
+    openSynthOutput(prog, settingsFolderFor(app.loader.programFolder), messages);
+    app.engine.out = outputWithSynth(prog.outputs);
+    app.engine.outPortCount = outputWithSynthCount(prog.outputs);
+#else
     app.engine.out = midiPortsOutput(*prog.ports);
     app.engine.outPortCount = prog.ports->outCount;
+#endif
+    if (!messages.empty()) std::fprintf(stderr, "%s", messages.c_str());
+    startupStep("ports opened");
 
     if (initProgramState(app, true) != 0) {
         showError(app, ERR_NO_MEMORY);
         return;
     }
+    startupStep("state built");
     const char* inNames[PLATFORM_MAX_IN_PORTS] = {};
     for (int i = 0; i < prog.ports->inCount && i < PLATFORM_MAX_IN_PORTS; ++i) inNames[i] = prog.ports->inNames[i];
     setInputDeviceNames(app, inNames, prog.ports->inCount);
@@ -131,7 +173,9 @@ void onCreated(void* user) {
     prog.stateReady = true;
     startEngineTimer(prog.engineTimer, app);
     prog.inputOpen.store(true, std::memory_order_release);
+    startupStep("engine started");
     firstPaint(app);
+    startupStep("first picture drawn");
     setCursorShape(app, CURSOR_ARROW);
     resetAllPorts(app);
     callLater(50, sendSetupsLater, &prog);
@@ -140,6 +184,7 @@ void onCreated(void* user) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    startupMs();
 #if defined(_WIN32)
     (void)argc;
     (void)argv;
@@ -147,6 +192,7 @@ int main(int argc, char** argv) {
     if (!claimSingleInstance()) return 0;
 #else
     QApplication qapp(argc, argv);
+    startupStep("application");
 
     // One instance at a time. The lock names its owner's process, so a lock
     // left behind by a crash is taken over instead of blocking the start.
@@ -173,6 +219,7 @@ int main(int argc, char** argv) {
 #else
     installQtTextRenderer(dc);
 #endif
+    startupStep("canvas and fonts");
 
     WindowHooks hooks;
     hooks.user = &prog;
@@ -188,6 +235,9 @@ int main(int argc, char** argv) {
     app.engine.closing.store(true, std::memory_order_release);
     if (prog.engineTimer.running) stopEngineTimer(prog.engineTimer, app);
     if (prog.portsOpen) closeMidiPorts(*prog.ports);
+#if QZ_WINDOW_WITH_SYNTH
+    closeSynthPort(prog.outputs.synth);
+#endif
     freeAppState(app);
     return prog.stateReady ? rc : 1;
 }

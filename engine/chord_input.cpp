@@ -25,8 +25,8 @@ namespace {
 // The grid the cursor lands on after a chord.
 constexpr Tick CHORD_STEP_GRID = 48;
 
-int modeOf(const Sequencer& app) {
-    return int(app.engine.recordMode.load(std::memory_order_relaxed));
+RecordMode modeOf(const Sequencer& app) {
+    return app.engine.recordMode.load(std::memory_order_relaxed);
 }
 
 bool running(const Sequencer& app) {
@@ -75,8 +75,9 @@ void stepAfterRelease(Sequencer& app, uint32_t heldTicks) {
 
 // The sustain pedal went up on the current track: a chord it kept goes now.
 void sustainReleased(Sequencer& app, int) {
-    HeldChord c = releaseHeldChord(app, modeOf(app) != 0);
-    if (c.row >= 0 && modeOf(app) == 3) stepAfterRelease(app, app.chordIn.lastHeldTicks.load(std::memory_order_relaxed));
+    HeldChord c = releaseHeldChord(app, modeOf(app) != RECORD_OFF);
+    if (c.row >= 0 && modeOf(app) == RECORD_STEP)
+        stepAfterRelease(app, app.chordIn.lastHeldTicks.load(std::memory_order_relaxed));
 }
 
 }  // namespace
@@ -104,7 +105,7 @@ void holdChordRow(Sequencer& app, int track, int row, int velocity, bool record)
     if (type < 0 || type >= CHORD_TYPES) return;
     Tick at = recordTickNow(app);
     HeldChord before = releaseHeldChord(app, record);
-    if (before.row >= 0 && record && modeOf(app) == 3) {
+    if (before.row >= 0 && record && modeOf(app) == RECORD_STEP) {
         const uint32_t held = app.chordIn.lastHeldTicks.load(std::memory_order_relaxed);
         // The input thread's step reaches the cursor later: this chord goes
         // where that step lands.
@@ -139,7 +140,7 @@ bool noteToChordInput(Sequencer& app, int track, bool on, int note, int velocity
     for (int r = 0; r < CHORD_ROWS && row < 0; ++r)
         if (int(settingLoad(app.settings.chordTrigger[r])) == note) row = r;
     if (row < 0) return false;
-    const bool record = modeOf(app) != 0;
+    const bool record = modeOf(app) != RECORD_OFF;
     if (on) {
         setHeldKey(app, note, true);
         startIfWaiting(app);
@@ -151,7 +152,7 @@ bool noteToChordInput(Sequencer& app, int track, bool on, int note, int velocity
     if (app.rec.sustainDown[track]) return true;
     const HeldChord held = unpackChord(app.chordIn.held.load(std::memory_order_acquire));
     if (held.row != row) return true;  // another row's key took over meanwhile
-    if (releaseHeldChord(app, record).row >= 0 && modeOf(app) == 3)
+    if (releaseHeldChord(app, record).row >= 0 && modeOf(app) == RECORD_STEP)
         stepAfterRelease(app, app.chordIn.lastHeldTicks.load(std::memory_order_relaxed));
     return true;
 }
@@ -172,8 +173,8 @@ namespace {
 
 // STEP, or no record mode: the panel's entries edit the sequence directly.
 bool panelEntersNotes(const Sequencer& app) {
-    const int m = modeOf(app);
-    return m == 0 || m == 3;
+    const RecordMode m = modeOf(app);
+    return m == RECORD_OFF || m == RECORD_STEP;
 }
 
 // The current track's notes in [position, position + 24).

@@ -28,6 +28,7 @@ void tickOneMillisecond(Sequencer& app) {
     if (countInStep(app)) {
         if (e.resyncClock.exchange(false, std::memory_order_acq_rel)) {
             e.usAccumulator = 0;
+            e.tickLateUs = 0;  // the clock's phase starts at this millisecond
             e.tickInQuarter = e.position.load(std::memory_order_relaxed) % TICKS_PER_QUARTER;
         }
         if (e.waitingForKey.load(std::memory_order_acquire)) {
@@ -64,6 +65,7 @@ void tickOneMillisecond(Sequencer& app) {
             e.idleTicks.fetch_add(1, std::memory_order_relaxed);
         }
     }
+    e.tickLateUs = 0;  // what follows is not the tick's
     liveQueueStep(app);
 }
 
@@ -168,6 +170,7 @@ bool clockStep(Sequencer& app) {
     e.usAccumulator += 1000;
     if (e.usAccumulator < e.usPerTick) return false;
     e.usAccumulator -= e.usPerTick;
+    e.tickLateUs = e.usAccumulator;
     if (++e.tickInQuarter >= TICKS_PER_QUARTER) {
         e.usAccumulator -= e.usRemainder;
         e.tickInQuarter = 0;
@@ -225,7 +228,9 @@ bool loopAndEndStep(Sequencer& app) {
 }
 
 bool postToWindow(Sequencer& app, uint32_t word) {
-    return ringPush(app.engine.toWindow, word);
+    if (!ringPush(app.engine.toWindow, word)) return false;
+    wakeWindow(app);
+    return true;
 }
 
 }  // namespace qz

@@ -24,6 +24,14 @@ struct MidiOutput {
     int (*sendLong)(void* ctx, int port, const uint8_t* bytes, int length) = nullptr;
 };
 
+// How a thread that hands the window work wakes the window thread's UI frame
+// while it sleeps (the platform's window fills it). Called from any thread,
+// the engine thread included: it must not allocate, lock or block.
+struct WindowWake {
+    void* ctx = nullptr;
+    void (*wake)(void* ctx) = nullptr;
+};
+
 // Input side: the backend calls this for each short message it receives
 // (port index, packed status | data1 << 8 | data2 << 16), on its own thread.
 struct MidiInputSink {

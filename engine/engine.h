@@ -134,6 +134,20 @@ inline void notifyEngine(Sequencer& app) {
         if (hook) hook(&e.wakeSeq);
     }
 }
+// Wake the window's UI frame when it sleeps (any thread; at most one wake per
+// sleep).
+inline void wakeWindow(Sequencer& app) {
+    EngineState& e = app.engine;
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (!e.windowAsleep.load(std::memory_order_seq_cst)) return;
+    if (e.windowAsleep.exchange(false, std::memory_order_seq_cst) && e.windowWake.wake)
+        e.windowWake.wake(e.windowWake.ctx);
+}
+// (window) Does the engine's side give the UI frame work: a running, counting
+// in or waiting transport, a followed clock, a word in the tick-to-window ring
+// or an input ring, an activity lamp still lit, a position the counter has
+// not shown?
+bool engineFrameDue(const Sequencer& app);
 // (tick) True when stopped with nothing pending: no command, long message,
 // queued message, sounding note, count-in or wait for a key. Recording adds
 // its own conditions here.

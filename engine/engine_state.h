@@ -136,6 +136,10 @@ struct EngineState {
     int32_t usRemainder = 500000 % 96;
     int32_t usAccumulator = 0;
     int32_t tickInQuarter = 0;
+    // Tick driver: how far behind its ideal time the tick now being played
+    // runs, in microseconds (0 outside a tick). A backend that renders by
+    // sample places the tick's messages at msClock * 1000 - tickLateUs.
+    int32_t tickLateUs = 0;
     // The next tick restarts the clock phase (window thread at a start, the
     // input thread at a waited-for key, the count-in at its end; cleared by
     // the tick).
@@ -231,6 +235,13 @@ struct EngineState {
 
     MidiOutput out{};
     int32_t outPortCount = 0;
+    // The window's UI frame stops while nothing is due. The window thread
+    // sets `windowAsleep` before its last look for work; whoever hands it
+    // work afterwards (the tick posting a word, a MIDI input callback) clears
+    // it and calls `windowWake`. seq_cst on both sides, as with the engine's
+    // own sleep: either the window sees the work or the waker sees it asleep.
+    WindowWake windowWake{};
+    std::atomic<bool> windowAsleep{false};
     // Who runs the tick (window thread when it starts or stops the driver).
     std::atomic<int32_t> tickDriver{TICK_DRIVER_NONE};
     // While the transport is stopped and nothing is pending the engine thread

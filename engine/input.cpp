@@ -330,6 +330,12 @@ bool keyHeld(const Sequencer& app, int note) {
 }
 
 void onMidiInput(Sequencer& app, int port, uint32_t packed) {
+    // Whatever the message did (a lamp, the monitor, a ring entry, a start)
+    // is the window's to show: wake its frame once the handler is done.
+    struct WakeWindowAfter {
+        Sequencer& app;
+        ~WakeWindowAfter() { wakeWindow(app); }
+    } wakeAfter{app};
     RecordState& r = app.rec;
     InputScope scope(r);
     uint8_t s = uint8_t(packed);

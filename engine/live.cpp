@@ -85,7 +85,8 @@ void liveQueueStep(Sequencer& app) {
         if (e.time > r.liveClock)
             r.livePending[w++] = e;
         else if (e.status == ST_NOTE_OFF)
-            // A released chord is silent before the next one sounds.
+            // A released chord is silent before the next one sounds (the
+            // running note is found by the track's mapped note).
             endRunningNote(app, e.track, e.data1);
         else
             playEvent(app, e);

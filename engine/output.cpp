@@ -53,6 +53,8 @@ void logOutput(Sequencer& app, uint32_t packedWithPort) {
     // release: a reader that sees the new index sees the entry.
     e.monitorWrite.store(w + 1, std::memory_order_release);
     markDirty(app, DIRTY_OUT_MONITOR_LIST);
+    // Queued and thru messages go out while the window may sleep.
+    wakeWindow(app);
 }
 
 int outputPortFor(const Sequencer& app, int device) {

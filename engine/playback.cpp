@@ -158,6 +158,10 @@ void releaseRunningNote(Sequencer& app, uint32_t track, uint32_t note) {
 
 void endRunningNote(Sequencer& app, uint32_t track, uint32_t note) {
     EngineState& e = app.engine;
+    track &= 0x7F;
+    if (!app.seq || track >= uint32_t(TRACK_RECORDS)) return;
+    // The note-on sounded the mapped note.
+    note = app.seq->tracks[track].noteMap[note & 127] & 127;
     for (int i = 0; i < e.runningHigh; ++i) {
         RunningNote& rn = e.running[i];
         if (rn.remaining != 0 && rn.track == track && rn.note == note) {

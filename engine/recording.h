@@ -79,7 +79,7 @@ void removeRecordedNotes(Sequencer& app, int track, Tick from, Tick to, int lowN
 
 // (window, at stop) Merge the recording buffers into a new block of the
 // current sequence; the old block becomes the undo copy and the clipboard is
-// emptied. Returns 0, or 3 when the block cannot be allocated (the sequence
+// emptied. Returns 0, or ERR_NO_MEMORY when the block cannot be allocated (the sequence
 // is left as it was, unmarked).
 int mergeRecording(Sequencer& app);
 // True when a stop has a recording to merge.

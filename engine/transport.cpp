@@ -126,6 +126,24 @@ void engineDisplayRefresh(Sequencer& app) {
         markDirty(app, DIRTY_SEQ_ROW);
 }
 
+bool engineFrameDue(const Sequencer& app) {
+    const EngineState& e = app.engine;
+    const RecordState& r = app.rec;
+    if (e.playing.load(std::memory_order_relaxed) || e.countIn.state.load(std::memory_order_relaxed) != 0 ||
+        e.waitingForKey.load(std::memory_order_relaxed) || e.extClockAlive.load(std::memory_order_relaxed) > 0)
+        return true;
+    if (!ringEmpty(e.toWindow) || !ringEmpty(r.clockRing) || !ringEmpty(r.mixerRing) || !ringEmpty(r.padRing) || !ringEmpty(r.stepRing) ||
+        r.usedPending.load(std::memory_order_relaxed) != 0)
+        return true;
+    if (e.position.load(std::memory_order_relaxed) != e.cursor) return true;
+    auto lit = [](const std::atomic<uint8_t>& a) { return a.load(std::memory_order_relaxed) != 0; };
+    for (const std::atomic<uint8_t>& a : e.trackActivity)
+        if (lit(a)) return true;
+    for (const std::atomic<uint8_t>& a : r.inputLamp)
+        if (lit(a)) return true;
+    return lit(r.inputIndicator);
+}
+
 void run(Sequencer& app) {
     EngineState& e = app.engine;
     resetRecordBuffers(app);

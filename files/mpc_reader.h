@@ -22,8 +22,8 @@ int mpcVariant(uint8_t major, uint8_t minor, bool package);
 void readMpcImage(const uint8_t* image, const uint8_t* end, Sequence& seq, std::vector<SeqEvent>& events,
                   int variant);
 
-// Load a ".SEQ" image into the first free slot and select it. Returns 0, 3,
-// 9, or 10 when the image does not start like a sequence file.
+// Load a ".SEQ" image into the first free slot and select it. Returns 0,
+// ERR_NO_MEMORY, ERR_ROOM_FULL, or ERR_NOT_SEQUENCE when the image does not start like a sequence file.
 int loadMpcSequenceImage(SongStore& app, const uint8_t* data, size_t size, const char* name, const std::string& path);
 // Read and load a ".SEQ" file. Returns 0, 3, 4, 6, 9 or 10.
 int loadMpcSequence(SongStore& app, const std::string& path, const char* name);

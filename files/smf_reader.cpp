@@ -90,7 +90,7 @@ void closePending(SmfReadState& st, int ch, int note) {
     st.pending[ch][note] = -1;
 }
 
-// Append one event. Returns 0 or 3 when the event count would pass what a
+// Append one event. Returns 0 or ERR_NO_MEMORY when the event count would pass what a
 // block can hold (std::bad_alloc is caught by the caller).
 int pushEvent(SmfReadState& st, uint8_t track, uint8_t status, uint8_t d1, uint8_t d2, uint32_t value,
               uint32_t value2) {

@@ -13,7 +13,7 @@ struct SongStore;
 struct Sequence;
 
 // Build the file image of `s` in `out` (cleared first; it grows as needed).
-// Returns 0, or 3 when memory runs out.
+// Returns 0, or ERR_NO_MEMORY when memory runs out.
 int encodeSequence(const Sequence* s, std::vector<uint8_t>& out);
 
 // Encode `s` and write it to `path` through a temporary file, so a failed

@@ -30,7 +30,7 @@ void setLoadedAllTracks(AppState& app, bool readerChoice);
 
 // Load every file of a folder whose extension is ".MID" (first four
 // characters, any case) under the name derived from its file name, then
-// select slot 1, sending the set-ups once. Returns 0, or 4 when the folder
+// select slot 1, sending the set-ups once. Returns 0, or ERR_FILE_OPEN when the folder
 // cannot be listed.
 int loadFolder(AppState& app, const std::string& folder);
 

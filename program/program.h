@@ -12,7 +12,7 @@ namespace qz {
 // ---- The state ----------------------------------------------------------------
 
 // A fresh state: default settings, the work buffer, slot 1 and track 1, with
-// the engine's and the program's store hooks installed. Returns 0, or 3 when
+// the engine's and the program's store hooks installed. Returns 0, or ERR_NO_MEMORY when
 // the work buffer cannot be had.
 int initAppState(AppState& app);
 // Free every block and undo copy (the state can be initialised again).

@@ -193,7 +193,7 @@ int insertBlankBars(SongStore& song, int32_t b1, int32_t b2) {
 // ---- Copying and pasting bars --------------------------------------------------------
 
 // Copy bars [b1, b2) into the clipboard (mode 4), ticks relative to b1.
-// Returns 0, or 3 when they do not fit (the clipboard keeps what it held).
+// Returns 0, or ERR_NO_MEMORY when they do not fit (the clipboard keeps what it held).
 int copyBars(SongStore& song, int32_t b1, int32_t b2) {
     if (b1 < 0 || b2 < b1) return 0;
     EventRange r = barRange(song, b1, b2);
@@ -321,7 +321,8 @@ int eraseTrackPressure(SongStore& song, int track) {
 }
 
 // Copy a track's events (absolute ticks) and its settings (mode 1). Returns
-// 0, 1 for a track number without a record, or 3 when the events do not fit.
+// 0, ERR_PROGRAM for a track number without a record, or ERR_NO_MEMORY when
+// the events do not fit.
 int copyTrack(SongStore& song, int track) {
     TrackRecord* rec = trackRecord(song, track);
     if (!rec) return ERR_PROGRAM;

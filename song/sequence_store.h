@@ -18,7 +18,7 @@ namespace qz {
 // ---- Building the state ---------------------------------------------------
 
 // Set up a fresh store: default settings (with the default sequence), the
-// work buffer, slot 1 and track 1 selected. Returns 3 when the work buffer
+// work buffer, slot 1 and track 1 selected. Returns ERR_NO_MEMORY when the work buffer
 // cannot be allocated.
 int initSongStore(SongStore& song);
 // Free every block and undo copy (the store can be initialised again).
@@ -157,7 +157,7 @@ void editVelocity(SongStore& song, int track, int lowNote, int highNote, Tick fr
                   int32_t value);
 void editDuration(SongStore& song, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, uint32_t mode,
                   int32_t value);
-// Quantize from the undo copy. Returns 0, or 3 when the work buffer filled.
+// Quantize from the undo copy. Returns 0, or ERR_NO_MEMORY when the work buffer filled.
 int timingCorrect(SongStore& song, int track, int lowNote, int highNote, Tick fromTick, Tick toTick, int32_t grid,
                   int32_t shift, int32_t swing, int32_t strength);
 

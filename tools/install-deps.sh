@@ -8,6 +8,7 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev librtmidi-dev fonts-liberation2
+  libfluidsynth-dev fluidsynth timgm6mb-soundfont sox
   jackd2 python3 python3-mido midicsv
   xvfb xauth imagemagick x11-utils xdotool libx11-dev libjack-jackd2-dev
   g++-mingw-w64-x86-64-posix wine64

@@ -19,6 +19,9 @@
 #include "platform/null/memory_ports.h"
 #include "platform/null/sim_clock.h"
 #include "platform/timer/engine_timer.h"
+#if QZ_CLI_WITH_SYNTH
+#include "platform/synth/synth.h"
+#endif
 #include "program/loader.h"
 #include "program/program.h"
 #include "song/sequence_store.h"
@@ -53,12 +56,13 @@ int buildDemo(AppState& app) {
     return 0;
 }
 
-// Load a file for playing into slot 1. This is the one place to point at the
-// MIDI file reader; until it is linked only the built-in sequence plays.
+}  // namespace
+
+// Load a file for playing into slot 1 (a package: its first sequence).
 int loadPlayFile(AppState& app, const char* path) {
     const int kind = fileKindOf(path);
     if (kind == FILE_KIND_NONE) {
-        std::fprintf(stderr, "qzseq-cli play: %s: not a .mid, .seq or .all file\n", path);
+        std::fprintf(stderr, "qzseq-cli: %s: not a .mid, .seq or .all file\n", path);
         return 2;
     }
     // A package plays its first sequence.
@@ -69,11 +73,17 @@ int loadPlayFile(AppState& app, const char* path) {
     return 0;  // the reader leaves the new sequence selected
 }
 
+namespace {
+
 struct PlayOptions {
     const char* file = nullptr;
     bool demo = false;
     bool simulate = false;
     int port = 0;
+    bool synth = false;  // --port synth: the built-in synthesizer, wherever it is listed
+#if QZ_CLI_WITH_SYNTH
+    SynthOptions synthOptions;
+#endif
 };
 
 int parsePlay(int argc, char** argv, PlayOptions& o) {
@@ -82,6 +92,20 @@ int parsePlay(int argc, char** argv, PlayOptions& o) {
             o.demo = true;
         } else if (std::strcmp(argv[i], "--simulate") == 0) {
             o.simulate = true;
+        } else if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc && std::strcmp(argv[i + 1], "synth") == 0) {
+            o.synth = true;
+            ++i;
+#if QZ_CLI_WITH_SYNTH
+        } else if ((std::strcmp(argv[i], "--synth-driver") == 0 || std::strcmp(argv[i], "--soundfont") == 0 ||
+                    std::strcmp(argv[i], "--gain") == 0) &&
+                   i + 1 < argc) {
+            std::string bad;
+            const char* name = argv[i][2] == 's' && argv[i][3] == 'y' ? "driver" : argv[i] + 2;
+            if (!setSynthOption(o.synthOptions, name, argv[++i], bad)) {
+                std::fprintf(stderr, "qzseq-cli play: %s", bad.c_str());
+                return 2;
+            }
+#endif
         } else if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
             char* end = nullptr;
             long n = std::strtol(argv[++i], &end, 10);
@@ -101,7 +125,9 @@ int parsePlay(int argc, char** argv, PlayOptions& o) {
         }
     }
     if (!o.file == !o.demo) {
-        std::fprintf(stderr, "usage: qzseq-cli play FILE|--demo [--port N] [--simulate]\n");
+        std::fprintf(stderr,
+                     "usage: qzseq-cli play FILE|--demo [--port N|synth] [--simulate] [--synth-driver D] "
+                     "[--soundfont SF2] [--gain G]\n");
         return 2;
     }
     return 0;
@@ -130,11 +156,71 @@ void playToEnd(AppState& app, Step step) {
     engineWait(app, 10);
 }
 
+// The system's output ports and, after them, the built-in synthesizer.
+struct OpenedOutputs {
+    MidiOutput door{};
+    int count = 0;
+    int synthPort = -1;
+    const char* names[PLATFORM_MAX_OUT_PORTS] = {};
+#if QZ_CLI_WITH_SYNTH
+    OutputWithSynth withSynth;
+#endif
+};
+
+void openOutputs(OpenedOutputs& outs, MidiPortSet& ports, const PlayOptions& o, std::string& messages) {
+    for (int i = 0; i < ports.outCount; ++i) outs.names[i] = ports.outNames[i];
+    outs.door = midiPortsOutput(ports);
+    outs.count = ports.outCount;
+#if QZ_CLI_WITH_SYNTH
+    outs.withSynth.system = outs.door;
+    outs.withSynth.systemCount = ports.outCount;
+    // The synthesizer opens an audio device: only when it is to play.
+    if (!o.synth && o.port < ports.outCount) return;
+    if (ports.outCount >= PLATFORM_MAX_OUT_PORTS) {
+        messages += std::string(SYNTH_PORT_NAME) + ": every output port is taken by the system's ports\n";
+        return;
+    }
+    std::string message;
+    outs.withSynth.synth = openSynthPort(o.synthOptions, message);
+    if (!outs.withSynth.synth) {
+        messages += message + "\n";
+        return;
+    }
+    outs.synthPort = ports.outCount;
+    outs.names[outs.synthPort] = SYNTH_PORT_NAME;
+    outs.door = outputWithSynth(outs.withSynth);
+    outs.count = outputWithSynthCount(outs.withSynth);
+#else
+    (void)o;
+    (void)messages;
+#endif
+}
+
+void closeOutputs(OpenedOutputs& outs, MidiPortSet& ports) {
+    closeMidiPorts(ports);
+#if QZ_CLI_WITH_SYNTH
+    if (outs.withSynth.synth) {
+        const SynthPort* s = outs.withSynth.synth;
+        std::fprintf(stderr, "%s on %s: %llu frames played, %llu with voices sounding, %u messages lost\n",
+                     SYNTH_PORT_NAME, synthDriverName(s), (unsigned long long)synthFramesPlayed(s),
+                     (unsigned long long)synthFramesSounding(s), synthMessagesDropped(s));
+        closeSynthPort(outs.withSynth.synth);
+        outs.withSynth.synth = nullptr;
+    }
+#else
+    (void)outs;
+#endif
+}
+
 }  // namespace
 
 int cmdPlay(int argc, char** argv) {
     PlayOptions o;
+#if QZ_CLI_WITH_SYNTH
+    synthOptionsFromEnvironment(o.synthOptions);
+#endif
     if (int rc = parsePlay(argc, argv, o)) return rc;
+    if (o.synth && o.simulate) o.port = 0;  // the timeline is the same on any port
     auto app = std::make_unique<AppState>();
     if (initAppState(*app) != 0) {
         std::fprintf(stderr, "qzseq-cli play: Insufficient Memory !!\n");
@@ -177,27 +263,36 @@ int cmdPlay(int argc, char** argv) {
     auto ports = std::make_unique<MidiPortSet>();
     std::string messages;
     openMidiPorts(*ports, "QZ-Sequencer", MidiInputSink{}, messages);
+    OpenedOutputs outs;
+    openOutputs(outs, *ports, o, messages);
     if (!messages.empty()) std::fprintf(stderr, "%s", messages.c_str());
-    if (o.port >= ports->outCount || !ports->outs[o.port]) {
-        std::fprintf(stderr, "qzseq-cli play: MIDI output port %d is not available (%d listed on %s)\n", o.port,
-                     ports->outCount, ports->apiName[0] ? ports->apiName : "no MIDI system");
-        closeMidiPorts(*ports);
+    if (o.synth) o.port = outs.synthPort;
+    if (o.port < 0 || o.port >= outs.count || (o.port < ports->outCount && !ports->outs[o.port])) {
+        if (o.synth)
+            std::fprintf(stderr, "qzseq-cli play: the built-in synthesizer is not available\n");
+        else
+            std::fprintf(stderr, "qzseq-cli play: MIDI output port %d is not available (%d listed)\n", o.port,
+                         outs.count);
+        closeOutputs(outs, *ports);
         freeAppState(*app);
         return 1;
     }
-    app->engine.out = midiPortsOutput(*ports);
-    app->engine.outPortCount = ports->outCount;
-    std::fprintf(stderr, "playing to %s port %d: %s\n", ports->apiName, o.port, ports->outNames[o.port]);
+    app->engine.out = outs.door;
+    app->engine.outPortCount = outs.count;
+    settingStore(app->settings.masterDevice, uint32_t(o.port));
+    std::fprintf(stderr, "playing to port %d: %s\n", o.port, outs.names[o.port]);
     EngineTimer timer;
     if (startEngineTimer(timer, *app) != 0) {
         std::fprintf(stderr, "qzseq-cli play: cannot start the engine thread\n");
-        closeMidiPorts(*ports);
+        closeOutputs(outs, *ports);
         freeAppState(*app);
         return 1;
     }
     playToEnd(*app, [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+    // The synthesizer's last notes ring on for a moment.
+    if (o.port == outs.synthPort && !interrupted.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     stopEngineTimer(timer, *app);
-    closeMidiPorts(*ports);
+    closeOutputs(outs, *ports);
     freeAppState(*app);
     return interrupted.load() ? 130 : 0;
 }
@@ -207,13 +302,20 @@ int cmdPorts(int, char**) {
     std::string messages;
     std::string api = listMidiPorts(ins, outs, messages);
     if (!messages.empty()) std::fprintf(stderr, "%s", messages.c_str());
-    if (api.empty()) {
+    if (outs.size() > size_t(OUT_PORTS)) outs.resize(size_t(OUT_PORTS));
+#if QZ_CLI_WITH_SYNTH
+    // The synthesizer comes after the system's ports when it has a SoundFont.
+    SynthOptions so;
+    synthOptionsFromEnvironment(so);
+    if (outs.size() < size_t(OUT_PORTS) && !findSoundFont(so.soundFont).empty()) outs.push_back(SYNTH_PORT_NAME);
+#endif
+    if (api.empty() && outs.empty()) {
         std::fprintf(stderr, "qzseq-cli ports: no MIDI system available\n");
         return 1;
     }
-    std::printf("MIDI system: %s\n", api.c_str());
+    std::printf("MIDI system: %s\n", api.empty() ? "none" : api.c_str());
     for (size_t i = 0; i < ins.size() && i < size_t(IN_PORTS); ++i) std::printf("in %zu: %s\n", i, ins[i].c_str());
-    for (size_t i = 0; i < outs.size() && i < size_t(OUT_PORTS); ++i) std::printf("out %zu: %s\n", i, outs[i].c_str());
+    for (size_t i = 0; i < outs.size(); ++i) std::printf("out %zu: %s\n", i, outs[i].c_str());
     return 0;
 }
 

@@ -1,6 +1,9 @@
 #include "platform/midi/midi_ports.h"
 
 #include <rtmidi/RtMidi.h>
+#if QZ_MIDI_WITH_JACK
+#include <jack/jack.h>
+#endif
 
 #include <cstring>
 #include <exception>
@@ -33,6 +36,19 @@ void copyName(char* dst, const std::string& src) {
     dst[PLATFORM_PORT_NAME - 1] = 0;
 }
 
+#if QZ_MIDI_WITH_JACK
+// The JACK library prints a dozen lines of its own when it finds no server
+// (and again for every client that tries): the probe says in one line what
+// failed, so the library's words are dropped, for the whole process.
+void dropJackWords(const char*) {}
+void quietJack() {
+    jack_set_error_function(dropJackWords);
+    jack_set_info_function(dropJackWords);
+}
+#else
+void quietJack() {}
+#endif
+
 // The systems to try, in order.
 std::vector<RtMidi::Api> candidateApis() {
     std::vector<RtMidi::Api> compiled;
@@ -58,8 +74,22 @@ std::unique_ptr<RtMidiOut> probe(RtMidi::Api api, const char* clientName, std::s
 #if defined(__linux__)
     // Without the sequencer device the ALSA library only prints errors.
     if (api == RtMidi::LINUX_ALSA && access("/dev/snd/seq", F_OK) != 0) {
-        messages += "ALSA: no /dev/snd/seq, trying JACK\n";
+        messages += "ALSA: no /dev/snd/seq";
         return nullptr;
+    }
+#endif
+#if QZ_MIDI_WITH_JACK
+    // Ask the library first, without starting a server: RtMidi would print
+    // its own warning when none answers.
+    if (api == RtMidi::UNIX_JACK) {
+        quietJack();
+        jack_status_t status{};
+        jack_client_t* c = jack_client_open(clientName, JackNoStartServer, &status);
+        if (!c) {
+            messages += "JACK: no server running";
+            return nullptr;
+        }
+        jack_client_close(c);
     }
 #endif
     try {
@@ -71,17 +101,35 @@ std::unique_ptr<RtMidiOut> probe(RtMidi::Api api, const char* clientName, std::s
             out->openVirtualPort("probe");
             out->closePort();
             if (r.failed) {
-                messages += "JACK: no server running\n";
+                messages += "JACK: no server running";
                 return nullptr;
             }
         }
         out->setErrorCallback(quietError, nullptr);
         return out;
     } catch (const std::exception& e) {
-        messages += RtMidi::getApiName(api) + ": " + e.what() + "\n";
+        messages += RtMidi::getApiName(api) + ": " + e.what();
     } catch (...) {
-        messages += RtMidi::getApiName(api) + ": unusable\n";
+        messages += RtMidi::getApiName(api) + ": unusable";
     }
+    return nullptr;
+}
+
+// Try each system in turn; the failures of those passed over make one line
+// ("MIDI: ALSA: ...; JACK: ...", ending in what became of it) in `messages`.
+std::unique_ptr<RtMidiOut> firstSystem(const char* clientName, RtMidi::Api& used, std::string& messages) {
+    std::string tried;
+    for (RtMidi::Api api : candidateApis()) {
+        std::string why;
+        std::unique_ptr<RtMidiOut> out = probe(api, clientName, why);
+        if (out) {
+            if (!tried.empty()) messages += "MIDI: " + tried + "; using " + RtMidi::getApiName(api) + "\n";
+            used = api;
+            return out;
+        }
+        tried += (tried.empty() ? "" : "; ") + why;
+    }
+    messages += "MIDI: no MIDI system (" + (tried.empty() ? std::string("none built in") : tried) + "); no MIDI ports\n";
     return nullptr;
 }
 
@@ -118,9 +166,8 @@ int sendLong(void* ctx, int port, const uint8_t* bytes, int length) {
 }  // namespace
 
 std::string listMidiPorts(std::vector<std::string>& ins, std::vector<std::string>& outs, std::string& messages) {
-    for (RtMidi::Api api : candidateApis()) {
-        std::unique_ptr<RtMidiOut> out = probe(api, "QZ-Sequencer", messages);
-        if (!out) continue;
+    RtMidi::Api api = RtMidi::UNSPECIFIED;
+    if (std::unique_ptr<RtMidiOut> out = firstSystem("QZ-Sequencer", api, messages)) {
         try {
             unsigned n = out->getPortCount();
             for (unsigned i = 0; i < n; ++i) outs.push_back(out->getPortName(i));
@@ -142,9 +189,8 @@ std::string listMidiPorts(std::vector<std::string>& ins, std::vector<std::string
 
 int openMidiPorts(MidiPortSet& set, const char* clientName, MidiInputSink sink, std::string& messages) {
     set.sink = sink;
-    for (RtMidi::Api api : candidateApis()) {
-        std::unique_ptr<RtMidiOut> lister = probe(api, clientName, messages);
-        if (!lister) continue;
+    RtMidi::Api api = RtMidi::UNSPECIFIED;
+    if (std::unique_ptr<RtMidiOut> lister = firstSystem(clientName, api, messages)) {
         std::strncpy(set.apiName, RtMidi::getApiName(api).c_str(), sizeof set.apiName - 1);
         try {
             unsigned n = lister->getPortCount();
@@ -199,7 +245,6 @@ int openMidiPorts(MidiPortSet& set, const char* clientName, MidiInputSink sink, 
         }
         return set.outCount;
     }
-    messages += "no MIDI system available\n";
     return 0;
 }
 

@@ -22,7 +22,16 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
+#include <QSocketNotifier>
 #include <QWidget>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "platform/qt/window_access.h"
 #include "program/app_state.h"
@@ -35,6 +44,31 @@ const char* const WINDOW_TITLE = "QZSEQ  Ver1.08     ";
 
 namespace {
 
+#if !defined(_WIN32)
+// Other threads wake the UI frame with a byte down this pipe; the event loop
+// watches its read end. Made once and never closed: the engine and input
+// threads may still call the door while the window goes away.
+int* wakePipe() {
+    static int fds[2] = {-1, -1};
+    static const bool made = [] {
+        if (pipe(fds) != 0) return false;
+        for (int fd : fds) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+            fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+        return true;
+    }();
+    return made ? fds : nullptr;
+}
+
+// The door: one write, which neither allocates nor blocks (a full pipe is
+// already readable).
+void writeWakeByte(void* ctx) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = write(*static_cast<int*>(ctx), &byte, 1);
+}
+#endif
+
 class CanvasWidget : public QWidget {
 public:
     CanvasWidget(AppState& app, DrawContext& dc) : app_(app), dc_(dc) {
@@ -44,8 +78,15 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
+    // Called after each input event handled (the window's frame wakes).
+    std::function<void()> afterInput;
+
 protected:
     void paintEvent(QPaintEvent* e) override {
+        if (!painted_) {
+            painted_ = true;
+            startupStep("first paint");
+        }
         // The canvas's own pixels, shown without a copy.
         QImage img(reinterpret_cast<const uchar*>(dc_.pixels.data()), dc_.width, dc_.height, dc_.width * 4,
                    QImage::Format_RGB32);
@@ -60,7 +101,7 @@ protected:
         if (!(e->buttons() & (Qt::LeftButton | Qt::RightButton)) &&
             app_.ui->clientHeight - (app_.ui->mouseY - app_.ui->scrollY) >= 2 && dispatch(app_, PM_CURSOR, 0) != 0)
             setCursor(Qt::ArrowCursor);
-        update();
+        handled();
     }
     void mousePressEvent(QMouseEvent* e) override {
         QPoint pt = e->position().toPoint();
@@ -71,7 +112,7 @@ protected:
             case Qt::MiddleButton: onMiddleDown(app_); break;
             default: break;
         }
-        update();
+        handled();
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
         switch (e->button()) {
@@ -80,14 +121,14 @@ protected:
             case Qt::MiddleButton: onMiddleUp(app_); break;
             default: break;
         }
-        update();
+        handled();
     }
     void wheelEvent(QWheelEvent* e) override {
         int dy = e->angleDelta().y();
         if (dy == 0) return;
         onWheel(app_, dy > 0);
         e->accept();
-        update();
+        handled();
     }
     void keyPressEvent(QKeyEvent* e) override {
         int k = e->key();
@@ -107,10 +148,14 @@ protected:
             QWidget::keyPressEvent(e);
             return;
         }
-        update();
+        handled();
     }
 
 private:
+    void handled() {
+        update();
+        if (afterInput) afterInput();
+    }
     // While the mouse is grabbed the pointer can leave the canvas: positions
     // left of or above it count as 0.
     static int32_t clampX(int x) { return x < 0 ? 0 : x; }
@@ -118,6 +163,7 @@ private:
 
     AppState& app_;
     DrawContext& dc_;
+    bool painted_ = false;
 };
 
 class MainWindow : public QMainWindow {
@@ -127,6 +173,7 @@ public:
         setAcceptDrops(true);
         buildMenu();
         canvas_ = new CanvasWidget(app, dc);
+        canvas_->afterInput = [this] { wakeFrame(); };
         scroll_ = new QScrollArea(this);
         scroll_->setWidget(canvas_);
         scroll_->setWidgetResizable(false);
@@ -148,9 +195,31 @@ public:
             // A modal box, dialog or menu runs its own loop on this thread;
             // the frame waits for it instead of running inside it.
             if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) return;
-            if (hooks_.timer) hooks_.timer(hooks_.user);
+            // Nothing due: the timer stops until an event or a wake. Without
+            // a wake door it keeps running.
+            if (hooks_.timer && !hooks_.timer(hooks_.user) && wake_.wake) timer_->stop();
         });
+#if !defined(_WIN32)
+        if (int* fds = wakePipe()) {
+            wake_ = WindowWake{&fds[1], writeWakeByte};
+            auto* notifier = new QSocketNotifier(fds[0], QSocketNotifier::Read, this);
+            connect(notifier, &QSocketNotifier::activated, this, [this, fd = fds[0]] {
+                char bytes[64];
+                while (read(fd, bytes, sizeof bytes) > 0) {
+                }
+                wakeFrame();
+            });
+        }
+#endif
         timer_->start(2);
+    }
+
+    // The door other threads wake the frame through (empty without one).
+    WindowWake wakeDoor() const { return wake_; }
+    // Run the UI frame again from the next 2 ms on (window thread).
+    void wakeFrame() {
+        app_.engine.windowAsleep.store(false, std::memory_order_seq_cst);
+        if (!timer_->isActive()) timer_->start(2);
     }
 
     void present() { canvas_->update(); }
@@ -181,6 +250,7 @@ protected:
         e->acceptProposedAction();
         if (hooks_.drop && !paths.empty()) hooks_.drop(hooks_.user, paths);
         present();
+        wakeFrame();
     }
 
 private:
@@ -191,6 +261,7 @@ private:
     void command(int id) {
         if (hooks_.menu) hooks_.menu(hooks_.user, id);
         present();
+        wakeFrame();
     }
     void buildMenu() {
         QMenu* file = menuBar()->addMenu(QStringLiteral("File(&F)"));
@@ -212,6 +283,7 @@ private:
     CanvasWidget* canvas_ = nullptr;
     QScrollArea* scroll_ = nullptr;
     QTimer* timer_ = nullptr;
+    WindowWake wake_{};
 };
 
 MainWindow* theWindow = nullptr;
@@ -228,6 +300,9 @@ void primaryScreenSize(int& width, int& height) {
 int runMainWindow(AppState& app, DrawContext& dc, const WindowHooks& hooks, int width, int height) {
     MainWindow w(app, dc, hooks);
     theWindow = &w;
+    // Before the engine and input threads exist (they start in `created`).
+    app.engine.windowWake = w.wakeDoor();
+    startupStep("window made");
     if (hooks.created) hooks.created(hooks.user);
     w.move(0, 0);
     w.resize(width, height);

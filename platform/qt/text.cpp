@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 namespace qz {
 
@@ -23,7 +25,12 @@ namespace {
 struct QtText {
     std::array<QFont, FONT_COUNT> fonts;
     std::array<int, FONT_COUNT> ascent{};
+    // Each font's metrics, made once: a repaint measures hundreds of texts.
+    std::vector<QFontMetrics> metrics;
     QImage image;  // wraps the canvas; remade when the canvas moves
+    // One painter on the image for its whole life, instead of one per text
+    // (beginning a painter costs more than drawing a short text).
+    std::unique_ptr<QPainter> painter;
     const uint32_t* wrapped = nullptr;
     int32_t wrappedWidth = 0;
     int32_t wrappedHeight = 0;
@@ -66,11 +73,13 @@ QFont makeFont(const FontSpec& fs) {
 bool wrapCanvas(QtText& t, DrawContext& dc) {
     if (dc.width < 1 || dc.height < 1 || dc.pixels.size() < static_cast<size_t>(dc.width) * dc.height) return false;
     if (t.wrapped != dc.pixels.data() || t.wrappedWidth != dc.width || t.wrappedHeight != dc.height) {
+        t.painter.reset();
         t.image = QImage(reinterpret_cast<uchar*>(dc.pixels.data()), dc.width, dc.height, dc.width * 4,
                          QImage::Format_RGB32);
         t.wrapped = dc.pixels.data();
         t.wrappedWidth = dc.width;
         t.wrappedHeight = dc.height;
+        t.painter = std::make_unique<QPainter>(&t.image);
     }
     return true;
 }
@@ -80,14 +89,12 @@ void drawTextQt(void* user, DrawContext& dc, int32_t x, int32_t y, const char* t
     if (n <= 0 || dc.font < 0 || dc.font >= FONT_COUNT || !wrapCanvas(t, dc)) return;
     const QFont& font = t.fonts[static_cast<size_t>(dc.font)];
     const QString s = QString::fromLatin1(text, n);
-    {
-        QPainter painter(&t.image);
-        painter.setFont(font);
-        painter.setPen(QColor(static_cast<QRgb>(paletteColour(dc.textColour))));
-        painter.drawText(x, y + t.ascent[static_cast<size_t>(dc.font)], s);
-    }
+    QPainter& painter = *t.painter;
+    painter.setFont(font);
+    painter.setPen(QColor(static_cast<QRgb>(paletteColour(dc.textColour))));
+    painter.drawText(x, y + t.ascent[static_cast<size_t>(dc.font)], s);
     // Qt writes opaque pixels (0xFF in the top byte); the canvas keeps it 0.
-    const QFontMetrics fm(font);
+    const QFontMetrics& fm = t.metrics[static_cast<size_t>(dc.font)];
     const int left = std::max(0, x - 4);
     const int right = std::min(dc.width, x + fm.horizontalAdvance(s) + fm.maxWidth() + 4);
     const int top = std::max(0, y - 4);
@@ -101,7 +108,7 @@ void drawTextQt(void* user, DrawContext& dc, int32_t x, int32_t y, const char* t
 int32_t textWidthQt(void* user, int32_t font, const char* text, int32_t n) {
     auto& t = *static_cast<QtText*>(user);
     if (n <= 0 || font < 0 || font >= FONT_COUNT) return 0;
-    return QFontMetrics(t.fonts[static_cast<size_t>(font)]).horizontalAdvance(QString::fromLatin1(text, n));
+    return t.metrics[static_cast<size_t>(font)].horizontalAdvance(QString::fromLatin1(text, n));
 }
 
 void releaseQt(void* user) { delete static_cast<QtText*>(user); }
@@ -113,7 +120,8 @@ bool installQtTextRenderer(DrawContext& dc) {
     auto* t = new QtText;
     for (int32_t i = 0; i < FONT_COUNT; ++i) {
         t->fonts[static_cast<size_t>(i)] = makeFont(FONT_TABLE[static_cast<size_t>(i)]);
-        t->ascent[static_cast<size_t>(i)] = QFontMetrics(t->fonts[static_cast<size_t>(i)]).ascent();
+        t->metrics.emplace_back(t->fonts[static_cast<size_t>(i)]);
+        t->ascent[static_cast<size_t>(i)] = t->metrics.back().ascent();
     }
     TextRenderer r;
     r.user = t;

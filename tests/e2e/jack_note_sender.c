@@ -8,7 +8,10 @@
  * its frames slower than real time, the program's engine does not.
  * Everything heard is printed at the end as "<us since the click> <hex bytes>".
  *
- * usage: jack_note_sender TICK:NOTE:VELOCITY:LENGTH ...  (ends on SIGTERM) */
+ * With --on-signal first, the schedule starts at SIGUSR1 instead (for a
+ * program that has no click to start from).
+ *
+ * usage: jack_note_sender [--on-signal] TICK:NOTE:VELOCITY:LENGTH ...  (ends on SIGTERM) */
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <signal.h>
@@ -39,10 +42,17 @@ static atomic_int heardCount;
 static jack_time_t clickTime; /* JACK microseconds of the first click */
 static int clicked;
 static volatile sig_atomic_t stopFlag;
+static volatile sig_atomic_t startFlag;
+static int startOnSignal;
 
 static void onSignal(int sig) {
     (void)sig;
     stopFlag = 1;
+}
+
+static void onStart(int sig) {
+    (void)sig;
+    startFlag = 1;
 }
 
 static int process(jack_nframes_t nframes, void* arg) {
@@ -51,11 +61,15 @@ static int process(jack_nframes_t nframes, void* arg) {
     void* in = jack_port_get_buffer(inPort, nframes);
     void* out = jack_port_get_buffer(outPort, nframes);
     jack_midi_clear_buffer(out);
+    if (startOnSignal && !clicked && startFlag) {
+        clicked = 1;
+        clickTime = now;
+    }
     jack_nframes_t n = jack_midi_get_event_count(in);
     for (jack_nframes_t i = 0; i < n; ++i) {
         jack_midi_event_t ev;
         if (jack_midi_event_get(&ev, in, i) != 0 || ev.size == 0) continue;
-        if (!clicked && ev.size == 3 && ev.buffer[0] == 0x99 && ev.buffer[2] != 0) {
+        if (!startOnSignal && !clicked && ev.size == 3 && ev.buffer[0] == 0x99 && ev.buffer[2] != 0) {
             clicked = 1;
             clickTime = now;
         }
@@ -85,7 +99,12 @@ static int byFrame(const void* a, const void* b) {
 }
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc && planCount + 2 <= 2 * MAX_NOTES; ++i) {
+    int first = 1;
+    if (argc > 1 && strcmp(argv[1], "--on-signal") == 0) {
+        startOnSignal = 1;
+        first = 2;
+    }
+    for (int i = first; i < argc && planCount + 2 <= 2 * MAX_NOTES; ++i) {
         int tick, note, velocity, length;
         if (sscanf(argv[i], "%d:%d:%d:%d", &tick, &note, &velocity, &length) != 4) {
             fprintf(stderr, "bad schedule entry '%s'\n", argv[i]);
@@ -97,6 +116,7 @@ int main(int argc, char** argv) {
     qsort(plan, (size_t)planCount, sizeof plan[0], byFrame);
     signal(SIGTERM, onSignal);
     signal(SIGINT, onSignal);
+    signal(SIGUSR1, onStart);
     client = jack_client_open("qz-sender", JackNoStartServer, NULL);
     if (!client) {
         fprintf(stderr, "no JACK server\n");

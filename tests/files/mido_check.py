@@ -54,7 +54,7 @@ def mido_notes_of_original(mf):
             t += msg.time
             if msg.type == "note_on" and msg.velocity > 0:
                 tick = t * 96 // mf.ticks_per_beat
-                if tick <= 999 * 384:
+                if tick < 999 * 384:  # nothing starts at the end of bar 999
                     out[(tick, msg.note, msg.velocity)] += 1
     return out
 

@@ -28,6 +28,7 @@ TEST(ChangeBars, OpensOnTheBarCountStoppedWithTheLoopOff) {
     EXPECT_EQ(screens(*h.app).seqPanel.newBars, 8);
     uiTimer(*h, 2000);
     EXPECT_TRUE(h.pixelIs(670, 0, 212));
+    EXPECT_TRUE(h.pixelIs(700, 3, 212));  // the title band reaches the frame
     EXPECT_TRUE(h.pixelIs(877, 32, COL_HOVER));  // the new value's field
     // The Bars field under the pointer does not highlight through the popup.
     EXPECT_TRUE(h.pixelIs(868, 50, COL_PANEL));

@@ -6,6 +6,7 @@
 #include "engine/engine.h"
 #include "platform/null/memory_ports.h"
 #include "platform/null/sim_clock.h"
+#include "tests/screens/text_log.h"
 #include "tests/ui/harness.h"
 
 namespace qz {
@@ -94,6 +95,71 @@ TEST_F(Indicators, WaitForKeyNoticeWhileTheStartWaitsForANote) {
     run(32);
     EXPECT_FALSE(app.engine.waitingForKey.load());
     EXPECT_FALSE(h.pixelIs(524, 330, COL_WHITE));
+}
+
+// The frame's hooks come from the state the program builds: a hook set only
+// by a test would leave the window without what it stands for. The window's
+// own `present` comes from the platform, and no screen asks for
+// `refreshFrameValues` yet. A new hook changes the record's size and so
+// this list.
+TEST(FrameHooksTest, TheProgramStateSetsTheHooksOfItsScreens) {
+    static_assert(sizeof(FrameHooks) == 3 * sizeof(void (*)()), "a new hook: name its writer here");
+    Harness h;
+    const FrameHooks& hooks = h.app->ui->hooks;
+    EXPECT_NE(hooks.pollEngine, nullptr);
+}
+
+// The window's timer stops when no frame is due; a MIDI input note and the
+// engine's stop at the sequence end, made while it sleeps, wake it and are
+// drawn by the next frame.
+TEST_F(Indicators, ChangesMadeWhileTheFrameSleepsWakeItAndShowInTheNextFrame) {
+    static int wakes;
+    wakes = 0;
+    app.engine.windowWake = WindowWake{nullptr, [](void*) { ++wakes; }};
+    auto frame = [&] {
+        simAdvance(sim, 16);
+        uiTimer(app, app.engine.msClock.load());
+    };
+    h.sequenceWithNotes(1, "Song", {0});
+    settingStore(app.settings.seqLoop, 0);
+    selectTrack(app, 2);
+    publishInputState(app);
+    run(64);
+    ASSERT_TRUE(uiTimerMaySleep(app));  // stopped, nothing held, lit or queued
+    EXPECT_TRUE(h.pixelIs(IN_LAMP_X, lampY(2), COL_BACKGROUND));
+
+    onMidiInput(app, 0, 0x90 | 60 << 8 | 100 << 16);
+    EXPECT_EQ(wakes, 1);
+    EXPECT_FALSE(app.engine.windowAsleep.load());
+    frame();
+    EXPECT_TRUE(h.pixelIs(IN_LAMP_X, lampY(2), COL_LAMP_LIT));
+    EXPECT_FALSE(uiTimerMaySleep(app));  // the lamp still counts down
+    run(200);
+    EXPECT_TRUE(h.pixelIs(IN_LAMP_X, lampY(2), COL_BACKGROUND));
+    EXPECT_TRUE(uiTimerMaySleep(app));
+    EXPECT_EQ(wakes, 1);  // one wake per sleep, not one per change
+
+    // Playing keeps the frame running. Let the window fall asleep anyway just
+    // before the end, as when its last look crosses the stop.
+    h.leftClick(650, 600);  // PLAY
+    ASSERT_TRUE(app.engine.playing.load());
+    frame();
+    EXPECT_FALSE(uiTimerMaySleep(app));
+    app.engine.windowAsleep.store(true);
+    wakes = 0;
+    for (int ms = 0; ms < 20000 && app.engine.playing.load(); ++ms) simAdvance(sim, 1);
+    ASSERT_FALSE(app.engine.playing.load());
+    EXPECT_EQ(wakes, 1);
+    test::TextLog texts;
+    texts.install(app.ui->draw);
+    frame();
+    EXPECT_EQ(app.dirty.load(), 0u);
+    // The counter shows the end, 003.01.00, drawn by this frame.
+    const std::vector<std::string> counter = texts.within(180, 20, 146, 40);
+    EXPECT_EQ(std::vector<std::string>(counter.begin(), counter.begin() + std::min<size_t>(3, counter.size())),
+              (std::vector<std::string>{"003", "01", "00"}));
+    run(200);  // the stop's lamps go out
+    EXPECT_TRUE(uiTimerMaySleep(app));
 }
 
 }  // namespace

@@ -107,7 +107,12 @@ TEST(SequenceMenu, RenameRefusesAnotherSlotsNameInAnyCase) {
     s3->modified = 0;
     h.user.menuAnswers = {MENU_RENAME};
     h.user.steps = {enter({"BETA"}), enter({"alpha2"})};
+    // The name-exists banner over the row goes before the next try.
+    std::vector<bool> banner;
+    h.user.beforeStep = [&] { banner.push_back(h.pixelIs(540, 214, 212)); };
     h.rightClick(600, 40);
+    EXPECT_EQ(banner, (std::vector<bool>{false, false}));
+    h.user.beforeStep = nullptr;
     const auto texts = h.user.of("text");
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].title, "Sequence Rename.");

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,7 @@ struct ScriptedUser {
     std::deque<Step> steps;  // text and form dialogs
     std::deque<std::pair<int, std::string>> renameAnswers;
     std::deque<std::string> pathAnswers;  // file and folder dialogs
+    std::function<void()> beforeStep;     // runs as each text or form dialog step is taken
     std::vector<Shown> shown;
     std::vector<int> cursors;
     std::vector<uint32_t> waits;
@@ -96,6 +98,7 @@ inline bool nextStep(ScriptedUser& s, Step& out) {
         s.ranOut = true;
         return false;
     }
+    if (s.beforeStep) s.beforeStep();
     out = s.steps.front();
     s.steps.pop_front();
     return true;

@@ -13,6 +13,7 @@
 
 #include "platform/qt/text.h"
 #include "program/program.h"
+#include "song/sequence_store.h"
 #include "ui/framework/draw.h"
 #include "ui/framework/panel.h"
 #include "ui/framework/repaint.h"
@@ -204,6 +205,25 @@ TEST(QtScreen, FullRedrawDrawsLabelAndCounter) {
     EXPECT_GT(counter.right, 300);  // the tick field at x + 99 is drawn
     const std::string path = std::string(QZ_UI_SAMPLE_PNG) + ".screen.png";
     EXPECT_TRUE(writeCanvasPng(dc, path.c_str()));
+    freeAppState(*app);
+}
+
+// "New" on a sequence list row ends before the slot number at x 558.
+TEST(QtScreen, NewStopsShortOfTheSlotNumber) {
+    auto app = std::make_unique<AppState>();
+    ASSERT_EQ(initProgramState(*app, false, CANVAS_MIN_WIDTH, CANVAS_MIN_HEIGHT), 0);
+    DrawContext& dc = app->ui->draw;
+    ASSERT_TRUE(installQtTextRenderer(dc));
+    for (int slot : {1, 2}) {  // the current row is the second
+        selectSequence(*app, slot);
+        ASSERT_EQ(ensureSequence(*app), 0);
+    }
+    ASSERT_EQ(app->slots[1]->unsaved, 1u);
+    setOverlay(*app, OVERLAY_SEQ_LIST);
+    redrawAll(*app);
+    const Box ink = inkBox(dc, 535, 53, 23, 14, PALETTE[COL_WHITE]);
+    EXPECT_GT(ink.count, 20);
+    EXPECT_LT(ink.right, 557);
     freeAppState(*app);
 }
 

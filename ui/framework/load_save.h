@@ -16,10 +16,10 @@ namespace qz {
 void onFilesDropped(AppState& app, const std::vector<std::string>& paths);
 // A MIDI (kind 2) or ".SEQ" (kind 1) file under the loader's proposed name,
 // after resolving a name that already exists. Returns the reader's result,
-// or 15 when the user cancelled.
+// or ERR_CANCELLED when the user cancelled.
 int loadWithNameCheck(AppState& app, const std::string& path, int kind);
 // An ".ALL" package, after asking whether it may replace every sequence.
-// Returns the reader's result, or 15 when the user declined.
+// Returns the reader's result, or ERR_CANCELLED when the user declined.
 int loadPackageWithQuestion(AppState& app, const std::string& path);
 // Menu "Load": the open-file dialog and the load, errors shown.
 void loadFileDialog(AppState& app);

@@ -54,6 +54,24 @@ void redrawAll(AppState& app) {
     repaint(app);
 }
 
+bool uiFrameDue(const AppState& app) {
+    const UiState& ui = *app.ui;
+    if (app.dirty.load(std::memory_order_acquire) != 0 || ui.leftHeld || ui.transportHeld) return true;
+    if (engineFrameDue(app)) return true;
+    for (const PanelRecord& r : ui.panels)
+        if (r.busy && r.busy(app)) return true;
+    return false;
+}
+
+bool uiTimerMaySleep(AppState& app) {
+    std::atomic<bool>& asleep = app.engine.windowAsleep;
+    asleep.store(true, std::memory_order_seq_cst);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (!uiFrameDue(app)) return true;
+    asleep.store(false, std::memory_order_relaxed);
+    return false;
+}
+
 void uiTimer(AppState& app, uint32_t msClock) {
     UiState& ui = *app.ui;
     if (ui.hooks.pollEngine) ui.hooks.pollEngine(app);

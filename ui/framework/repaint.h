@@ -19,5 +19,13 @@ void redrawAll(AppState& app);
 // One UI timer message at engine millisecond `msClock`: poll the engine, and
 // at most every 16 ms run the frame (auto-repeat, timers, lamps) and repaint.
 void uiTimer(AppState& app, uint32_t msClock);
+// Is a UI frame due: anything dirty, a held button, the engine's side
+// (`engineFrameDue`), or a panel whose frame work still counts down?
+bool uiFrameDue(const AppState& app);
+// After a UI timer message: may the timer stop until the next event? Marks
+// the window asleep before the last look, so a thread that hands it work
+// meanwhile either is seen here or wakes it (`wakeWindow`). The caller stops
+// its timer on true and starts it again on the next window event or wake.
+bool uiTimerMaySleep(AppState& app);
 
 }  // namespace qz

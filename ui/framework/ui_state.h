@@ -54,6 +54,9 @@ struct PanelRecord {
     int areaCount = 0;
     // Is it probed in the current modes? Null: always.
     bool (*live)(const AppState& app) = nullptr;
+    // Does its frame work still count something down (a lamp, a blink, a
+    // timed message), so the UI frame must keep running? Null: never.
+    bool (*busy)(const AppState& app) = nullptr;
 };
 
 // Drawing at fixed points of the repaint that belongs to no panel's area:

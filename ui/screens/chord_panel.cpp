@@ -164,8 +164,11 @@ void drawDynamic(AppState& app) {
         frameRect(dc, 180, y, 99, 19, COL_BEVEL_DARK);
         vLine(dc, 220, y, 19, 1, COL_BEVEL_DARK);
         const int32_t trigger = int32_t(settingLoad(app.settings.chordTrigger[r]) & 127);
+        char name[4] = {};
+        for (int k = 0, j = 0; k < 3 && noteName(trigger)[k]; ++k)
+            if (noteName(trigger)[k] != ' ') name[j++] = noteName(trigger)[k];
         char key[8];
-        std::snprintf(key, sizeof key, "%s%d", noteName(trigger), trigger / 12 - 1);
+        std::snprintf(key, sizeof key, "%s%d", name, trigger / 12 - 1);
         drawText(dc, 184, 202 + ROW_PITCH * r, key, COL_BLACK);
         const uint32_t type = settingLoad(app.settings.chordType[r]);
         if (type < uint32_t(CHORD_TYPES)) drawTextN(dc, 223, 202 + ROW_PITCH * r, app.settings.chordTable[type].name, 7, COL_BLACK);
@@ -230,7 +233,8 @@ uint32_t noteToChordPanel(AppState& app, uint32_t msg, uint32_t arg) {
 }
 
 void installChordPanel(AppState& app) {
-    // The pads panel, where there is one, hands its NOTE tracks to this one.
+    // The pads panel shows this one in its column for a NOTE track.
+    screens(app).pads.noteColumn = noteToChordPanel;
     if (app.ui->panels[PANEL_PADS].proc) return;
     PanelRecord r;
     r.proc = noteToChordPanel;

@@ -35,7 +35,7 @@ void pollChordEdit(AppState& app);
 // TRACKS and TRACK MUTE MODE are off.
 bool noteToChordShown(const AppState& app);
 // The panel's handler (a PanelProc). The pads panel hands its messages here
-// while `noteToChordShown`; without a pads panel it is registered as panel 5.
+// for a NOTE track in use; without a pads panel it is registered as panel 5.
 uint32_t noteToChordPanel(AppState& app, uint32_t msg, uint32_t arg);
 
 }  // namespace qz

@@ -13,6 +13,8 @@
 #include "engine/engine.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/panel.h"
+#include "ui/screens/bar_ruler.h"
+#include "ui/screens/pads_panel.h"
 #include "ui/screens/screen_state.h"
 #include "ui/screens/screens.h"
 #include "ui/screens/transport_panel.h"
@@ -94,8 +96,11 @@ int rowAt(int32_t y) { return std::clamp((y - ROW_Y) / ROW_PITCH, 0, ROWS - 1); 
 
 void pressMidiButton(AppState& app, int button, bool down) {
     if (pressMappedTransportButton(app, button, down)) return;
-    // 24 and 25 are the bar ruler's start and end buttons, 28 the pads'
-    // ALL TRACKS toggle: pressed here once those panels offer a press.
+    // The bar ruler's start and end buttons and the pads' ALL TRACKS toggle.
+    const uint32_t msg = down ? PM_LDOWN : PM_LUP;
+    if (button == 24) startButton(app, msg, 0);
+    if (button == 25) endButton(app, msg, 0);
+    if (button == 28) toggleAllTracks(app, msg, 0);
     markDirty(app, DIRTY_ALL);
 }
 

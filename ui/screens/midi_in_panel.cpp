@@ -257,6 +257,13 @@ void midiInFrameWork(AppState& app) {
     }
 }
 
+// Its frame work still counts: a clock lamp or the refused channel's moment.
+bool midiInBusy(const AppState& app) {
+    for (int i = 0; i < MON_DEVICE_ROWS; ++i)
+        if (app.rec.clockActivity[i].load(std::memory_order_relaxed) != 0) return true;
+    return app.rec.wrongChannelFrames.load(std::memory_order_relaxed) > 0;
+}
+
 }  // namespace
 
 void installMidiInPanel(AppState& app) {
@@ -266,6 +273,7 @@ void installMidiInPanel(AppState& app) {
     r.paintBits[1] = DIRTY_REC_PARAMS;
     r.paintBits[2] = DIRTY_MIDI_IN;
     r.frameWork = midiInFrameWork;
+    r.busy = midiInBusy;
     r.areas[0] = {2, 176, 2, 489};
     r.areas[1] = {577, 775, 6, 19};
     r.areaCount = 2;

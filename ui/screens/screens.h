@@ -12,7 +12,7 @@ namespace qz {
 // attached), the work buffer and defaults, with `readSettingsFile` the
 // settings file over them, sequence 1 and track 1, every screen, and the
 // framework's hooks. The caller has set `app.loader.programFolder` and
-// installs its platform table and text renderer. Returns 0, or 3 when memory
+// installs its platform table and text renderer. Returns 0, or ERR_NO_MEMORY when memory
 // cannot be had.
 int initProgramState(AppState& app, bool readSettingsFile, int32_t canvasWidth = 1735, int32_t canvasHeight = 700);
 // The first picture: the canvas filled with colour 2 and a full repaint.

@@ -60,7 +60,7 @@ int buildRows(AppState& app) {
     int n = 0;
     while (i < count && n < STEP_ROWS) {
         const SeqEvent& e = ev[i++];
-        if (e.track >= 19) continue;
+        if (e.track >= PLAYED_TRACKS) continue;
         if (passes(app, e)) s.rows[n++] = i - 1;
         while (i < count && sysexContinuation(ev[i])) ++i;
     }
@@ -210,7 +210,8 @@ void drawList(AppState& app) {
     const int n = buildRows(app);
     const bool hovered = isHovered(app, listProc);
     const int pointer = (app.ui->mouseY - LIST_Y) / ROW_H;
-    selectFont(dc, FONT_ARIAL_14);
+    // The 14-pixel rows take the small interface font.
+    selectFont(dc, FONT_GUI);
     for (int r = 0; r < n; ++r) drawRow(app, r, s.rows[r], hovered && r == pointer);
     if (n < STEP_ROWS) {
         const int32_t y = LIST_Y + ROW_H * n;

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 
 JOBS=$(nproc)
-FUZZ_SECONDS=${QZ_FUZZ_SECONDS:-30}
+FUZZ_SECONDS=${QZ_FUZZ_SECONDS:-15}
 CTEST=(ctest --output-on-failure --timeout 900 -j"$JOBS")
 failed=0
 step() { echo; echo "==== $* ===="; }

@@ -235,25 +235,28 @@ void foldSustainPedal(Sequence* s) {
     s->eventCount = w;
 }
 
+bool applyTrackSetting(TrackRecord& t, const SeqEvent& e) {
+    if (e.status == ST_PROGRAM) {
+        t.program = e.data1;
+        return true;
+    }
+    if (e.status != ST_CONTROL) return false;
+    switch (e.data1) {
+        case 0: t.bankMsb = e.data2; return true;
+        case 32: t.bankLsb = e.data2; return true;
+        case 7: t.volume = e.data2; return true;
+        case 10: t.pan = e.data2; return true;
+        case 91: t.reverb = e.data2; return true;
+        case 93: t.chorus = e.data2; return true;
+        default: return false;
+    }
+}
+
 void takeTrackDefaults(Sequence* s) {
     const SeqEvent* ev = seqEvents(s);
     for (int32_t i = 0; i < s->eventCount && ev[i].time < 2 * TICKS_PER_BAR; ++i) {
         const SeqEvent& e = ev[i];
-        if (e.track < 1 || e.track > USER_TRACKS) continue;
-        TrackRecord& t = s->tracks[e.track];
-        if (e.status == ST_PROGRAM) {
-            t.program = e.data1;
-        } else if (e.status == ST_CONTROL) {
-            switch (e.data1) {
-                case 0: t.bankMsb = e.data2; break;
-                case 32: t.bankLsb = e.data2; break;
-                case 7: t.volume = e.data2; break;
-                case 10: t.pan = e.data2; break;
-                case 91: t.reverb = e.data2; break;
-                case 93: t.chorus = e.data2; break;
-                default: break;
-            }
-        }
+        if (e.track >= 1 && e.track <= USER_TRACKS) applyTrackSetting(s->tracks[e.track], e);
     }
 }
 

@@ -110,6 +110,9 @@ void foldSustainPedal(Sequence* s);
 // Take program, bank and mixer values from the first two bars into the
 // track records.
 void takeTrackDefaults(Sequence* s);
+// A program change, bank select or mixer controller (7, 10, 91, 93) written
+// into the track's own setting; false for any other event.
+bool applyTrackSetting(TrackRecord& t, const SeqEvent& e);
 void resetTrackMessages(SongStore& song);
 void storeTracksAsDefault(SongStore& song);
 // The sequence's tempo x 10, with an out-of-range value replaced by 1200.

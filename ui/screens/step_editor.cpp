@@ -231,22 +231,7 @@ int32_t multiplier(const AppState& app, int32_t left, int32_t fine, int32_t near
 // track's setting too.
 void followTrack(AppState& app, const SeqEvent& e) {
     if (e.time >= TICKS_PER_BAR || e.track < 1 || e.track > USER_TRACKS) return;
-    TrackRecord& t = app.seq->tracks[e.track];
-    if (e.status == ST_PROGRAM) {
-        t.program = e.data1;
-    } else if (e.status == ST_CONTROL) {
-        switch (e.data1) {
-            case 0: t.bankMsb = e.data2; break;
-            case 32: t.bankLsb = e.data2; break;
-            case 7: t.volume = e.data2; break;
-            case 10: t.pan = e.data2; break;
-            case 91: t.reverb = e.data2; break;
-            case 93: t.chorus = e.data2; break;
-            default: return;
-        }
-    } else {
-        return;
-    }
+    if (!applyTrackSetting(app.seq->tracks[e.track], e)) return;
     markDirty(app, DIRTY_TRACK_ROW);
 }
 

@@ -9,6 +9,7 @@
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/panel.h"
+#include "ui/screens/grid_edit.h"
 #include "ui/screens/grid_view.h"
 #include "ui/screens/screen_state.h"
 #include "ui/screens/screens.h"
@@ -145,7 +146,7 @@ void updateDrumPointer(AppState& app) {
     s.hoverTick = snapToGrid(app, w.viewStart + rounded);
 }
 
-void paintDrumGrid16(AppState& app) {
+void paintDrumGrid(AppState& app, GridView) {
     DrawContext& dc = app.ui->draw;
     const GridWindow w = gridWindow(app);
     const int32_t zoom = zoomOf(app);
@@ -180,7 +181,9 @@ void paintDrumGrid16(AppState& app) {
     if (screens(app).clickBanner) mouseRecHint(dc);
 }
 
-uint32_t drumGrid16Area(AppState& app, uint32_t msg, uint32_t) {
+uint32_t drumGridArea(AppState& app, uint32_t msg, uint32_t) {
+    const GridView v = GridView(app.ui->hoverHandler.a);
+    if (gridMenuMessage(app, msg, v) == 0) return 0;
     switch (msg) {
         case PM_MOVE:
             markDirty(app, DIRTY_COUNTER);
@@ -200,5 +203,7 @@ uint32_t drumGrid16Area(AppState& app, uint32_t msg, uint32_t) {
         default: return msg;
     }
 }
+
+void paintNoteRowStrip(AppState&, GridView) {}
 
 }  // namespace qz

@@ -8,6 +8,7 @@
 #include "ui/framework/dialogs.h"
 #include "ui/framework/panel.h"
 #include "ui/screens/bar_ruler.h"
+#include "ui/screens/grid_edit.h"
 #include "ui/screens/grid_view.h"
 #include "ui/screens/screen_state.h"
 #include "ui/screens/screens.h"
@@ -22,26 +23,25 @@ constexpr int32_t END_FILL_COLOUR = COL_BUTTON_OFF;
 
 bool isPlaying(const AppState& app) { return app.engine.playing.load(std::memory_order_acquire); }
 
-// The view of the current track until its own editor draws there: the empty
-// grid with its bar lines.
-void paintPlainGrid(AppState& app) {
-    DrawContext& dc = app.ui->draw;
-    const GridWindow w = gridWindow(app);
-    fillRect(dc, 326, 132, 598, 407, COL_EMPTY_MARK);
-    for (int32_t b = 0; b <= w.visibleBars; ++b) vLine(dc, GRID_X - 1 + b * w.barWidth, 132, 407, 2, 251);
-    drawPositionAndEnd(app, 4);
-}
+}  // namespace
 
-// The pointer's place in the current track's view, for its own handlers.
-uint32_t plainGridArea(AppState&, uint32_t msg, uint32_t) { return msg; }
-
-// The view the current track shows: the 16-row drum view, or the plain grid
-// for the views still to come (NOTE tracks, LOOP EDIT, 32 rows).
-bool drum16(AppState& app) {
+GridView trackView(const AppState& app) {
     const TrackRecord& t = app.seq->tracks[std::clamp(app.currentTrack, 1, USER_TRACKS)];
-    return t.type != TRACK_TYPE_NOTE && !app.rec.loopEdit.load(std::memory_order_relaxed) &&
-           screens(app).pads.listLength == 0;
+    if (t.type == TRACK_TYPE_NOTE) return GridView::Notes;
+    if (app.rec.loopEdit.load(std::memory_order_relaxed)) return GridView::LoopEdit;
+    return screens(app).pads.listLength == 0 ? GridView::Drum16 : GridView::Drum32;
 }
+
+GridRows gridRows(GridView v) {
+    switch (v) {
+        case GridView::Drum16: return {16, 150, 23};
+        case GridView::Drum32: return {32, 140, 12};
+        case GridView::LoopEdit: return {8, 140, 48};
+        default: return {0, 132, 407};
+    }
+}
+
+namespace {
 
 // Before the panels of every repaint: the window follows the position, and
 // the grid, which two dirty bits ask for, is painted once.
@@ -50,16 +50,39 @@ void newRepaint(AppState& app) {
     screens(app).gridPainted = false;
 }
 
+// The grid area and the right-hand column of the current track's view.
+void probeView(AppState& app, GridView v) {
+    if (v == GridView::Notes) {
+        hitTest(app, noteViewArea, 0, 0, 326, 132, 598, 407);
+        return;
+    }
+    if (probeDrumColumn(app, v)) return;
+    const GridRows r = gridRows(v);
+    hitTest(app, drumGridArea, uint32_t(v), 0, 326, v == GridView::LoopEdit ? r.top : 132, 598, 407);
+}
+
+void paintView(AppState& app, GridView v) {
+    if (v == GridView::Notes) {
+        paintNoteView(app);
+    } else {
+        paintDrumGrid(app, v);
+        paintDrumColumn(app, v);
+    }
+    paintGridMenu(app, v);
+    paintNoteRowStrip(app, v);
+}
+
 uint32_t gridPanel(AppState& app, uint32_t msg, uint32_t arg) {
     UiState& ui = *app.ui;
     if (ui.trackMuteMode && msg != PM_PAINT) return trackMuteScreen(app, msg, arg);
     switch (msg) {
         case PM_PROBE:
             if (!inPanelArea(app, PANEL_GRID) || ui.mouseX < 327 || ui.mouseY < 113) return msg;
-            if (!app.allTracks && drum16(app))
-                hitTest(app, drumGrid16Area, 0, 0, 326, 132, 598, 407);
-            else
-                hitTest(app, plainGridArea, 0, 0, 327, 113, 678, 445);
+            if (app.allTracks) {
+                hitTest(app, noopHandler, 0, 0, 327, 113, 678, 445);
+                return 0;
+            }
+            probeView(app, trackView(app));
             return 0;
         case PM_PAINT: {
             ScreenState& s = screens(app);
@@ -68,14 +91,20 @@ uint32_t gridPanel(AppState& app, uint32_t msg, uint32_t arg) {
             if (ui.trackMuteMode) return trackMuteScreen(app, msg, arg);
             if (app.allTracks)
                 paintTrackOverview(app);
-            else if (drum16(app))
-                paintDrumGrid16(app);
             else
-                paintPlainGrid(app);
+                paintView(app, trackView(app));
             drawBarRulerOverGrid(app);
             return 0;
         }
         case PM_STATIC:
+            if (!ui.trackMuteMode && !app.allTracks) {
+                const GridView v = trackView(app);
+                if (v == GridView::Notes)
+                    paintNoteViewStatic(app);
+                else
+                    paintDrumColumnStatic(app, v);
+            }
+            return 0;
         case PM_MOVE: return 0;
         default: {
             const uint32_t answer = forwardToHover(app, msg, arg);

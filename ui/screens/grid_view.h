@@ -51,10 +51,6 @@ void movePointer(AppState& app, int32_t x, int32_t y);
 uint32_t trackMuteScreen(AppState& app, uint32_t msg, uint32_t arg);
 // ALL TRACKS: every track's notes, one row each (track_overview.cpp).
 void paintTrackOverview(AppState& app);
-// A drum track's 16 rows of 23 pixels (drum_grid.cpp): painting, and the
-// grid area's handler.
-void paintDrumGrid16(AppState& app);
-uint32_t drumGrid16Area(AppState& app, uint32_t msg, uint32_t arg);
 // The tick under the pointer, unrounded and on the timing-correct grid.
 void updateDrumPointer(AppState& app);
 

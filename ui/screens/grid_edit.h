@@ -1,0 +1,74 @@
+// The editing views of the grid area and what they share: which view the
+// current track shows, the rows of the drum views, the grid's own state
+// between messages, and the parts each view is built from (its notes, the
+// selection / paste / move machine, the right-hand column, the note view).
+#pragma once
+
+#include <cstdint>
+
+#include "program/app_state.h"
+
+namespace qz {
+
+// The view of the current track (TRACK MUTE MODE and ALL TRACKS come first
+// and are not among them).
+enum class GridView : uint8_t { Drum16, Drum32, LoopEdit, Notes };
+
+// The rows of a drum view: `count` rows of `height` pixels from y `top`; row
+// r is note padBaseNote + r. The note view has no rows (count 0).
+struct GridRows {
+    int32_t count;
+    int32_t top;
+    int32_t height;
+};
+
+// The view the current track shows now: a NOTE track the note view, else
+// LOOP EDIT's one bar, else 16 or 32 rows as the pads panel chooses.
+GridView trackView(const AppState& app);
+GridRows gridRows(GridView v);
+
+// What the grid keeps between messages (window thread).
+struct GridEditState {
+    // Right-button selection: where it started, and the rectangle in pixels.
+    int32_t selAnchorX = 0, selAnchorY = 0;
+    int32_t selX = 0, selY = 0, selW = 0, selH = 0;
+    // The paste or move rectangle in pixels.
+    int32_t pasteX = 0, pasteY = 0, pasteW = 0, pasteH = 0;
+    // The note the note map sounds while its button is held, or -1.
+    int32_t soundingNote = -1;
+    // The value a drag over PAD MUTE writes.
+    uint8_t muteDragValue = 0;
+    // The note view's note under the pointer: its event index, or -1.
+    int32_t hoverNoteEvent = -1;
+    // LOOP EDIT: a pattern was written or the wheel edited; the next press
+    // only returns to single notes.
+    bool loopEditDone = false;
+};
+
+// ---- Parts of the views ----------------------------------------------------------
+
+// The drum views (drum_grid.cpp): painting, and the grid area's handler.
+void paintDrumGrid(AppState& app, GridView v);
+uint32_t drumGridArea(AppState& app, uint32_t msg, uint32_t arg);
+// The strip left of the grid that lights the rows of notes held on MIDI input.
+void paintNoteRowStrip(AppState& app, GridView v);
+
+// The selection, paste and move machine every view shares (grid_select.cpp).
+// A view's area handler passes it each message first; 0 when it took it.
+uint32_t gridMenuMessage(AppState& app, uint32_t msg, GridView v);
+// The selection inversion, the paste tint with its preview and box.
+void paintGridMenu(AppState& app, GridView v);
+
+// The right-hand column of the drum views (drum_column.cpp): note map, PAD
+// SOLO, PAD MUTE, RESET and CLEAR.
+void paintDrumColumnStatic(AppState& app, GridView v);
+void paintDrumColumn(AppState& app, GridView v);
+// Registers the column's elements under the pointer; true on a hit.
+bool probeDrumColumn(AppState& app, GridView v);
+
+// The note view of a NOTE track (note_view.cpp).
+void paintNoteViewStatic(AppState& app);
+void paintNoteView(AppState& app);
+uint32_t noteViewArea(AppState& app, uint32_t msg, uint32_t arg);
+
+}  // namespace qz

@@ -333,6 +333,18 @@ void setRecordPlayPoints(Sequencer& app, Tick t) {
     r.eventCursor = firstEventEntryAt(app, t);
 }
 
+int32_t copyRecordedNotes(Sequencer& app, Tick from, Tick to, SeqEvent* out, int32_t max) {
+    EngineLockGuard lock(app.engineLock);
+    const RecordState& r = app.rec;
+    const SeqEvent* buf = noteBuffer(app);
+    int32_t n = 0;
+    for (int32_t i = 0; i < r.noteEnd && n < max; ++i) {
+        if (buf[i].time >= to) break;
+        if (buf[i].time >= from && buf[i].status == ST_NOTE) out[n++] = buf[i];
+    }
+    return n;
+}
+
 bool recordBuffersEmpty(const Sequencer& app) {
     return app.rec.noteEnd == 0 && app.rec.eventHigh == 0;
 }

@@ -71,6 +71,10 @@ void recordCloseNote(Sequencer& app, uint8_t track, uint8_t note);
 // Index of the current track's note nearest to tick t within `reach` ticks,
 // or -1.
 int32_t recordFindNote(Sequencer& app, Tick t, int32_t reach);
+// (window) Copy the recorded notes with from <= time < to, in time order,
+// into `out` (at most `max`) under the engine lock, so a view can draw them
+// over the sequence; returns how many were copied.
+int32_t copyRecordedNotes(Sequencer& app, Tick from, Tick to, SeqEvent* out, int32_t max);
 // (window) While running: remove notes of a track in a tick and note range
 // from the recording note buffer.
 void removeRecordedNotes(Sequencer& app, int track, Tick from, Tick to, int lowNote, int highNote);

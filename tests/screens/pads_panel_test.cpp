@@ -154,5 +154,19 @@ TEST_F(PadsTest, TrackNamesRenameAndTheOverviewDrawsEveryTracksNotes) {
     EXPECT_TRUE(h.pixelIs(356, y, COL_EMPTY_MARK));
 }
 
+TEST_F(PadsTest, TheOverviewDrawsTheNotesBeingRecordedOverTheSequence) {
+    app.allTracks = true;
+    app.settings.zoomLevel = 3;
+    settingStore(app.settings.recCountIn, 0);
+    h.leftClick(434, 602);  // OVER DUB
+    ASSERT_TRUE(app.engine.playing.load());
+    ASSERT_EQ(recordInsertNote(app, 96, 5, 60, 100, 96), 0);
+    redrawAll(app);
+    const int32_t y = 127 + 23 * 5 + 20 - 14;
+    EXPECT_TRUE(h.pixelIs(336 + 18 + 2, y, COL_BLACK));  // from tick 96, 18 pixels long
+    EXPECT_TRUE(h.pixelIs(336 + 40, y, COL_EMPTY_MARK));
+    EXPECT_EQ(eventCount(app), 0);  // still only in the recording
+}
+
 }  // namespace
 }  // namespace qz

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "engine/engine.h"
+#include "engine/recording.h"
 #include "song/sequence_store.h"
 #include "ui/framework/dialogs.h"
 #include "ui/framework/panel.h"
@@ -187,6 +188,16 @@ void drawPositionAndEnd(AppState& app, int32_t offset) {
     vLine(dc, x, 112, 427, 2, END_RULE_COLOUR);
     vLine(dc, x + 4, 112, 427, 4, END_RULE_COLOUR);
     if (x + 8 < 924) fillRect(dc, x + 8, 112, 924 - (x + 8), 427, END_FILL_COLOUR);
+}
+
+int32_t recordedNotesInView(AppState& app, const GridWindow& w, SeqEvent* out, int32_t max) {
+    if (!isPlaying(app) || recordBuffersEmpty(app)) return 0;
+    return copyRecordedNotes(app, w.viewStart, w.viewEnd, out, max);
+}
+
+uint32_t shownDuration(const AppState& app, const SeqEvent& e) {
+    const uint32_t now = app.engine.tickCounter.load(std::memory_order_relaxed);
+    return std::min<uint32_t>(isOpenNote(e) ? now - e.value : e.value, MAX_DURATION);
 }
 
 void movePointer(AppState& app, int32_t x, int32_t y) {

@@ -42,6 +42,14 @@ void scrollViewToBar(AppState& app, int32_t b);
 // sequence ends inside the view, the shading of what lies past the end.
 void drawPositionAndEnd(AppState& app, int32_t offset);
 
+// While the transport runs: the notes being recorded inside the window,
+// copied out of the recording (at most `max`); 0 while stopped.
+constexpr int32_t RECORDED_SHOWN = 1024;
+int32_t recordedNotesInView(AppState& app, const GridWindow& w, SeqEvent* out, int32_t max);
+// Ticks a note lasts on screen: its duration, or for a note still held
+// while recording the time held so far.
+uint32_t shownDuration(const AppState& app, const SeqEvent& e);
+
 // Move the pointer and tell the panels where it is now.
 void movePointer(AppState& app, int32_t x, int32_t y);
 

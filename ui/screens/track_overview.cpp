@@ -26,21 +26,21 @@ void paintTrackOverview(AppState& app) {
     hLine(dc, 326, 539, 598, 1, COL_BLACK);
     for (int32_t b = 0; b <= w.visibleBars; ++b) vLine(dc, GRID_X - 1 + b * w.barWidth, 132, 407, 3, COL_BEVEL_LIGHT);
     for (int32_t i = 0; i <= 16; ++i) hLine(dc, 326, 149 + 23 * i, 598, 1, COL_BACKGROUND);
-    const SeqEvent* ev = events(app);
-    const uint32_t now = app.engine.tickCounter.load(std::memory_order_relaxed);
-    for (int32_t i = firstEventAtBar(app, w.firstBar); i < eventCount(app); ++i) {
-        const SeqEvent& e = ev[i];
-        if (e.time >= w.viewEnd) break;
-        if (e.status != ST_NOTE || e.track < 1 || e.track > USER_TRACKS) continue;
+    // One note's line in its track's row at its pitch's height.
+    auto line = [&](const SeqEvent& e) {
+        const int32_t track = e.track & 0x7F;
+        if (e.status != ST_NOTE || track < 1 || track > USER_TRACKS) return;
         const int32_t x = xOfTick(w, e.time);
-        // A note still held while recording shows the time held so far.
-        const uint32_t ticks = isOpenNote(e) ? now - e.value : e.value;
-        int32_t len = std::max<int32_t>(4, int32_t(int64_t(std::min<uint32_t>(ticks, MAX_DURATION)) * w.barWidth /
-                                                   TICKS_PER_BAR));
+        int32_t len = std::max<int32_t>(4, int32_t(int64_t(shownDuration(app, e)) * w.barWidth / TICKS_PER_BAR));
         len = std::min(len, 924 - x);
-        if (len <= 0) continue;
-        hLine(dc, x, 127 + 23 * e.track + 20 - STAFF[e.data1 % 36], len, 2, COL_BLACK);
-    }
+        if (len > 0) hLine(dc, x, 127 + 23 * track + 20 - STAFF[e.data1 % 36], len, 2, COL_BLACK);
+    };
+    const SeqEvent* ev = events(app);
+    for (int32_t i = firstEventAtBar(app, w.firstBar); i < eventCount(app) && ev[i].time < w.viewEnd; ++i) line(ev[i]);
+    // While recording runs, what is being recorded is drawn over it.
+    SeqEvent recorded[RECORDED_SHOWN];
+    const int32_t n = recordedNotesInView(app, w, recorded, RECORDED_SHOWN);
+    for (int32_t i = 0; i < n; ++i) line(recorded[i]);
     drawPositionAndEnd(app, 0);
 }
 

@@ -308,8 +308,8 @@ void paintDrumColumn(AppState& app, GridView v) {
         rowButton(dc, l, MUTE_X, y, t.noteMute[note] != 0, "M");
         selectFont(dc, l.mapFont);
     }
-    textButton(dc, held(app, E_RESET, v), l.reset, COL_BUTTON_OFF, "RESET", 2, COL_BLACK);
-    textButton(dc, held(app, E_CLEAR, v), l.clear, 144, "CLEAR", 4, COL_BUTTON_OFF);
+    textButton(dc, held(app, E_RESET, v), l.reset, COL_BUTTON_OFF, "RESET", 1, COL_BLACK);
+    textButton(dc, held(app, E_CLEAR, v), l.clear, 144, "CLEAR", 2, COL_BUTTON_OFF);
 }
 
 bool probeDrumColumn(AppState& app, GridView v) {

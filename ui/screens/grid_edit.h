@@ -43,6 +43,12 @@ struct GridEditState {
     // LOOP EDIT: a pattern was written or the wheel edited; the next press
     // only returns to single notes.
     bool loopEditDone = false;
+    // ---- The right-hand column (drum_column.cpp) ----
+    // The track the note map's held note sounds on.
+    int32_t soundingTrack = 1;
+    // The row a PAD MUTE drag wrote last, or -1; the next drag step fills
+    // every row from there to the pointer's.
+    int32_t muteDragRow = -1;
 };
 
 // ---- Parts of the views ----------------------------------------------------------

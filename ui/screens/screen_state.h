@@ -15,6 +15,7 @@
 #include "ui/screens/chord_panel.h"
 #include "ui/screens/midi_button_panel.h"
 #include "ui/screens/step_editor.h"
+#include "ui/screens/grid_edit.h"
 
 namespace qz {
 
@@ -56,6 +57,7 @@ struct ScreenState {
     int32_t hoverX = 336;
     // A click without MOUSE REC shows the hint until the button is let go.
     bool clickBanner = false;
+    GridEditState grid;
 };
 
 inline ScreenState& screens(AppState& app) {

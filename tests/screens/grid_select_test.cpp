@@ -112,6 +112,14 @@ TEST_F(GridSelectTest, DrumPastePastesAtOnceThenAtEveryLeftClickUntilARightClick
                                           {864, 41},
                                           {1152, 50},
                                           {1248, 51}}));
+    // Placing past either edge scrolls a bar and steps the pointer back in.
+    struct Edge {
+        int32_t x, firstBar, pointerX;
+    } edges[] = {{900, 1, 876}, {330, 0, 360}, {330, 0, 330}};
+    for (const Edge& e : edges) {
+        h.move(e.x, yOfRow(3));
+        EXPECT_EQ((std::array{app.firstBar, app.ui->mouseX}), (std::array{e.firstBar, e.pointerX})) << e.x;
+    }
     h.rightClick(xOfBar(1), yOfRow(8));
     EXPECT_EQ(state(), 0u);
     h.leftClick(xOfBar(1), yOfRow(8));  // MOUSE REC off: only sounds the pad
@@ -128,6 +136,19 @@ TEST_F(GridSelectTest, MoveTakesTheSelectedNotesToTheClickAndEnds) {
     EXPECT_EQ(state(), 0u);
     EXPECT_EQ(notes(), (std::vector<Note>{{48, 40}, {768, 39}}));
     EXPECT_EQ(events(app)[1].data2, 90);
+}
+
+TEST_F(GridSelectTest, VelocityEditChangesOnlyTheSelectedNotes) {
+    insertEvent(app, 0, 1, ST_NOTE, 36, 100, 24);
+    insertEvent(app, 10, 1, ST_NOTE, 38, 100, 24);   // row outside
+    insertEvent(app, 400, 1, ST_NOTE, 36, 100, 24);  // bar outside
+    h.user.steps = {test::radio(0, 3), test::enter({"50"})};
+    select(xOfBar(0), yOfRow(0), xOfBar(0), yOfRow(1), 216);
+    std::vector<int32_t> velocities;
+    for (int32_t i = 0; i < eventCount(app); ++i) velocities.push_back(events(app)[i].data2);
+    EXPECT_EQ(velocities, (std::vector<int32_t>{50, 100, 100}));
+    ASSERT_NE(app.undoCopy, nullptr);
+    EXPECT_EQ(state(), 0u);
 }
 
 // The note view: Copy starts the placement itself, Paste only starts it, and

@@ -106,7 +106,9 @@ uint32_t gridPanel(AppState& app, uint32_t msg, uint32_t arg) {
                     paintDrumColumnStatic(app, v);
             }
             return 0;
-        case PM_MOVE: return 0;
+        // The views mark what a move changes themselves (the counter, the
+        // paste placement), so a move does not repaint the whole grid.
+        case PM_MOVE: return forwardToHover(app, msg, arg);
         default: {
             const uint32_t answer = forwardToHover(app, msg, arg);
             if (answer == 0 && msg != PM_CURSOR) markDirty(app, DIRTY_GRID);

@@ -16,7 +16,6 @@
 #include "ui/screens/grid_edit.h"
 #include "ui/screens/midi_button_panel.h"
 #include "ui/screens/step_editor.h"
-#include "ui/screens/grid_edit.h"
 
 namespace qz {
 

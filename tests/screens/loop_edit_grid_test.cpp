@@ -81,6 +81,7 @@ TEST_F(OtherDrumViewsTest, LoopEditPaintsVelocityBarsAndWashesThePatternUnderThe
     insertEvent(app, 192, 1, ST_NOTE, 30, 100, 24);  // below the rows: not marked
     screens(app).pads.pattern = 1;
     h.move(xAt(200), yOf(3, 48));
+    EXPECT_EQ(screens(app).hoverTick, 192);  // the pointer's tick follows it
     repaintAll();
     struct Case {
         int32_t x, y, colour;
@@ -118,6 +119,20 @@ TEST_F(OtherDrumViewsTest, ThirtyTwoRowClickWritesAndErasesInItsRow) {
     for (const Case& c : cases) {
         h.leftClick(c.x, yOf(c.row, 12));
         EXPECT_EQ(notes(), c.after) << "row " << c.row;
+    }
+}
+
+TEST_F(OtherDrumViewsTest, TheWheelScrollsTheRowsUpToEachViewsLastFullPage) {
+    struct Case {
+        int32_t listLength, last;
+    } cases[] = {{0, 112}, {1, 96}};
+    for (const Case& c : cases) {
+        screens(app).pads.listLength = c.listLength;
+        app.ui->padBaseNote = c.last - 1;
+        for (int32_t i = 0; i < 3; ++i) h.wheel(500, 300, false);
+        EXPECT_EQ(app.ui->padBaseNote, c.last);
+        h.wheel(500, 300, true);
+        EXPECT_EQ(app.ui->padBaseNote, c.last - 1);
     }
 }
 

@@ -105,7 +105,10 @@ uint32_t gridPanel(AppState& app, uint32_t msg, uint32_t arg) {
                     paintDrumColumnStatic(app, v);
             }
             return 0;
-        case PM_MOVE: return 0;
+        case PM_MOVE:
+            // The views follow the pointer (the counter shows its tick).
+            forwardToHover(app, msg, arg);
+            return 0;
         default: {
             const uint32_t answer = forwardToHover(app, msg, arg);
             if (answer == 0 && msg != PM_CURSOR) markDirty(app, DIRTY_GRID);

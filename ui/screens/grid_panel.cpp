@@ -106,9 +106,11 @@ uint32_t gridPanel(AppState& app, uint32_t msg, uint32_t arg) {
                     paintDrumColumnStatic(app, v);
             }
             return 0;
-        // The views mark what a move changes themselves (the counter, the
-        // paste placement), so a move does not repaint the whole grid.
-        case PM_MOVE: return forwardToHover(app, msg, arg);
+        case PM_MOVE:
+            // The views mark what a move changes themselves (the counter, the
+            // paste placement), so a move does not repaint the whole grid.
+            forwardToHover(app, msg, arg);
+            return 0;
         default: {
             const uint32_t answer = forwardToHover(app, msg, arg);
             if (answer == 0 && msg != PM_CURSOR) markDirty(app, DIRTY_GRID);

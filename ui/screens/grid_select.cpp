@@ -214,11 +214,6 @@ void eventMenu(AppState& app, GridView v) {
 
 uint32_t idle(AppState& app, uint32_t msg, GridView v) {
     if (msg != PM_RDOWN) return msg;
-    if (v == GridView::LoopEdit && screens(app).pads.pattern != 0) {
-        screens(app).pads.pattern = 0;
-        markDirty(app, DIRTY_ALL);
-        return 0;
-    }
     if (ensureSequence(app) != 0) {
         flushErrors(app);
         return 0;

@@ -55,6 +55,8 @@ void stepMarks(DrawContext& dc, const GridWindow& w, int32_t zoom, int32_t tc) {
     for (int32_t i = 0; i < 64; ++i) vLine(dc, 335 + 9 * i, ROW_TOP, MARK_HEIGHT, 1, FINE_LINES);
 }
 
+}  // namespace
+
 void mouseRecHint(DrawContext& dc) {
     frameRect(dc, 524, 330, 200, 54, COL_WHITE);
     frameRect(dc, 525, 331, 198, 52, COL_WHITE);
@@ -66,6 +68,8 @@ void mouseRecHint(DrawContext& dc) {
     drawText(dc, 531, 347, "Click", COL_WHITE);
     drawText(dc, 661, 347, "Button", COL_WHITE);
 }
+
+namespace {
 
 // The note of the row under the pointer, or -1.
 int32_t rowNote(const AppState& app) {

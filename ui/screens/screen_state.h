@@ -11,6 +11,7 @@
 #include "ui/screens/monitor_state.h"
 #include "ui/screens/note_edit_dialogs.h"
 #include "ui/screens/bar_ruler_state.h"
+#include "ui/screens/grid_edit.h"
 #include "ui/screens/pads_state.h"
 #include "ui/screens/chord_panel.h"
 #include "ui/screens/midi_button_panel.h"
@@ -56,6 +57,7 @@ struct ScreenState {
     int32_t hoverX = 336;
     // A click without MOUSE REC shows the hint until the button is let go.
     bool clickBanner = false;
+    GridEditState grid;
 };
 
 inline ScreenState& screens(AppState& app) {

@@ -125,6 +125,24 @@ TEST_F(NoteViewTest, APlayedDurationLastsAsLongAsTheButtonIsHeld) {
     EXPECT_EQ(app.lastDuration, held);
 }
 
+TEST_F(NoteViewTest, WithoutMouseRecAPressSoundsTheNoteUntilTheReleaseAndWritesNothing) {
+    h.move(xAt(96), yOf(67));
+    onLeftDown(app, xAt(96), yOf(67));
+    repaint(app);
+    EXPECT_TRUE(h.pixelIs(600, 340, COL_BACKGROUND));  // the MOUSE REC hint's box
+    SeqEvent e;
+    ASSERT_TRUE(ringPop(app.rec.liveFromWindow, e));
+    EXPECT_EQ(e.status, ST_NOTE);
+    EXPECT_EQ(e.data1, 67);
+    onLeftUp(app);
+    ASSERT_TRUE(ringPop(app.rec.liveFromWindow, e));
+    EXPECT_EQ(e.status, ST_NOTE_OFF);
+    EXPECT_EQ(e.data1, 67);
+    repaint(app);
+    EXPECT_FALSE(h.pixelIs(600, 340, COL_BACKGROUND));
+    EXPECT_TRUE(notes().empty());
+}
+
 TEST_F(NoteViewTest, WhilePlayingAPressLandsOnlyInsideTheLoop) {
     settingStore(app.settings.recDuration, DURATION_48);
     app.ui->mouseRec = true;

@@ -162,5 +162,28 @@ TEST_F(NoteViewTest, WhilePlayingAPressLandsOnlyInsideTheLoop) {
     EXPECT_EQ(notes(), (Notes{{96, 60, 127, 48}}));
 }
 
+TEST_F(NoteViewTest, ANoteHeldWhileRecordingShowsInTheRecordingAndClosesAtTheRelease) {
+    app.ui->mouseRec = true;
+    app.engine.loopOn.store(true);
+    app.engine.loopStartBar = 0;
+    app.engine.loopBars = 1;
+    computeLoopPoints(app);
+    h.leftClick(434, 602);  // OVER DUB
+    ASSERT_TRUE(app.engine.playing.load());
+    h.move(xAt(96), yOf(60));
+    const uint32_t down = app.engine.tickCounter.load();
+    onLeftDown(app, xAt(96), yOf(60));
+    simAdvance(sim, 200);
+    const int32_t held = int32_t(app.engine.tickCounter.load() - down);
+    repaintAll();
+    EXPECT_TRUE(notes().empty());                               // in the recording until the stop
+    EXPECT_TRUE(h.pixelIs(478, 344, COL_BLACK));                // its head
+    EXPECT_TRUE(h.pixelIs(483 + held * 3 / 2 - 2, 345, TAIL));  // its tail, grown with the time
+    onLeftUp(app);
+    h.leftClick(584, 602);  // STOP
+    ASSERT_FALSE(app.engine.playing.load());
+    EXPECT_EQ(notes(), (Notes{{96, 60, 127, held}}));
+}
+
 }  // namespace
 }  // namespace qz

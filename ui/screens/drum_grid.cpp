@@ -53,6 +53,8 @@ void stepMarks(DrawContext& dc, const GridWindow& w, int32_t zoom, int32_t tc, i
     for (int32_t i = 0; i < 64; ++i) vLine(dc, 335 + 9 * i, top, height, 1, FINE_LINES);
 }
 
+}  // namespace
+
 void mouseRecHint(DrawContext& dc) {
     frameRect(dc, 524, 330, 200, 54, COL_WHITE);
     frameRect(dc, 525, 331, 198, 52, COL_WHITE);
@@ -64,6 +66,8 @@ void mouseRecHint(DrawContext& dc) {
     drawText(dc, 531, 347, "Click", COL_WHITE);
     drawText(dc, 661, 347, "Button", COL_WHITE);
 }
+
+namespace {
 
 // A press in the grid: with MOUSE REC a click on a note removes it and a
 // click on a free step writes one; without it the pad only sounds. The

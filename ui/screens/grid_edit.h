@@ -49,6 +49,13 @@ struct GridEditState {
     // The row a PAD MUTE drag wrote last, or -1; the next drag step fills
     // every row from there to the pointer's.
     int32_t muteDragRow = -1;
+    // ---- Note view ----
+    // The press in progress: its note (-1 none) and track, whether the note
+    // sounds until the release, and where an open note went (note_view.cpp).
+    int32_t pressNote = -1;
+    int32_t pressTrack = 1;
+    bool pressHeld = false;
+    uint8_t pressWrote = 0;
 };
 
 // ---- Parts of the views ----------------------------------------------------------
@@ -58,6 +65,8 @@ void paintDrumGrid(AppState& app, GridView v);
 uint32_t drumGridArea(AppState& app, uint32_t msg, uint32_t arg);
 // The strip left of the grid that lights the rows of notes held on MIDI input.
 void paintNoteRowStrip(AppState& app, GridView v);
+// The MOUSE REC hint a click without MOUSE REC shows until the release.
+void mouseRecHint(struct DrawContext& dc);
 
 // The selection, paste and move machine every view shares (grid_select.cpp).
 // A view's area handler passes it each message first; 0 when it took it.

@@ -11,6 +11,7 @@
 #include "ui/screens/monitor_state.h"
 #include "ui/screens/note_edit_dialogs.h"
 #include "ui/screens/bar_ruler_state.h"
+#include "ui/screens/grid_edit.h"
 #include "ui/screens/pads_state.h"
 #include "ui/screens/chord_panel.h"
 #include "ui/screens/grid_edit.h"

@@ -119,6 +119,8 @@ TEST_F(DrumGridTest, ANoteClickedWhileRecordingLandsInTheRecordingAndSurvivesThe
     ASSERT_TRUE(app.engine.playing.load());
     h.leftClick(xAt(192), yOfRow(0));
     EXPECT_TRUE(notes().empty());  // in the recording buffer until the stop
+    repaintAll();
+    EXPECT_TRUE(h.pixelIs(337 + 288, 150 + 21, COL_BLACK)) << "the recorded note is drawn while recording";
     h.leftClick(STOP_X, BUTTON_Y);
     ASSERT_FALSE(app.engine.playing.load());
     EXPECT_EQ(notes(), (std::vector<std::array<int32_t, 4>>{{192, 36, 127, 6}}));

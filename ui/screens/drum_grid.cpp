@@ -228,15 +228,18 @@ void paintDrumGrid(AppState& app, GridView v) {
         for (int32_t k = 1; k <= 3; ++k) vLine(dc, x + k * w.barWidth / 4, beatTop, beatHeight, 1, barColour);
     }
     if (v == GridView::LoopEdit) paintLoopEditWash(app);
-    const SeqEvent* ev = events(app);
     const int32_t track = std::clamp(app.currentTrack, 1, USER_TRACKS);
-    for (int32_t i = firstEventAtBar(app, w.firstBar); i < eventCount(app); ++i) {
-        const SeqEvent& e = ev[i];
-        if (e.time >= w.viewEnd) break;
-        if (e.status != ST_NOTE || e.track != track || e.time < w.viewStart) continue;
+    auto note = [&](const SeqEvent& e) {
+        if (e.status != ST_NOTE || (e.track & 0x7F) != track || e.time < w.viewStart) return;
         const int32_t x = GRID_X + 1 + int32_t(int64_t(e.time - w.viewStart) * w.barWidth / TICKS_PER_BAR);
         paintNote(dc, v, r, x, int32_t(e.data1) - app.ui->padBaseNote, e.data2);
-    }
+    };
+    const SeqEvent* ev = events(app);
+    for (int32_t i = firstEventAtBar(app, w.firstBar); i < eventCount(app) && ev[i].time < w.viewEnd; ++i) note(ev[i]);
+    // While the transport runs, the notes being recorded stand with them.
+    SeqEvent recorded[RECORDED_SHOWN];
+    const int32_t n = recordedNotesInView(app, w, recorded, RECORDED_SHOWN);
+    for (int32_t i = 0; i < n; ++i) note(recorded[i]);
     drawPositionAndEnd(app, 4);
     if (screens(app).clickBanner) mouseRecHint(dc);
 }

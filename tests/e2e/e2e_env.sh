@@ -9,6 +9,13 @@
 #                               periods unless told); sets JACK_DEFAULT_SERVER
 #   e2e_on_exit PID             stop this process when the script ends
 #   fail MESSAGE                print, show the program's log, exit 1
+#   e2e_start_window QZSEQ TOOL start the window program from the work
+#                               folder (copied there first when not yet);
+#                               waits for its window, sets APP_PID and the
+#                               canvas's place on the screen OX, OY
+#   e2e_click X Y               a left click at canvas (X, Y), as a user
+#                               makes it: move there (the move picks the
+#                               element), press, release
 # E2E_WORK is the run's folder; TMPDIR points into it, so the program's
 # single-instance lock is the run's own too.
 
@@ -91,4 +98,28 @@ e2e_start_jack() {
     sleep 2
   done
   fail "jackd did not start: $(grep -v -i copyright "$E2E_WORK/jackd.log" | tail -3)"
+}
+
+QZ_TITLE="QZSEQ  Ver1.08     "
+e2e_start_window() {
+  local _ origin
+  [ -x "$E2E_WORK/qzseq" ] || cp "$1" "$E2E_WORK/qzseq"
+  (cd "$E2E_WORK" && HOME="$E2E_WORK" exec ./qzseq > app.log 2>&1) &
+  APP_PID=$!
+  e2e_on_exit "$APP_PID"
+  for _ in $(seq 300); do xwininfo -name "$QZ_TITLE" > /dev/null 2>&1 && break; sleep 0.1; done
+  xwininfo -name "$QZ_TITLE" > /dev/null 2>&1 || fail "no window titled '$QZ_TITLE'"
+  sleep 1.5
+  import -window root "$E2E_WORK/start.png" || fail "screenshot"
+  origin=$("$2" check "$E2E_WORK/start.png") || fail "canvas colours: $origin"
+  read -r OX OY < <(echo "$origin" | awk '{print $3, $4}')
+}
+
+e2e_click() {
+  xdotool mousemove $((OX + $1)) $((OY + $2))
+  sleep 0.2
+  xdotool mousedown 1
+  sleep 0.1
+  xdotool mouseup 1
+  sleep 0.4
 }

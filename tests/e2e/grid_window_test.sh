@@ -19,26 +19,8 @@ WORK=$E2E_WORK
 e2e_start_xvfb
 export JACK_DEFAULT_SERVER=qz_none_$$
 
-cp "$QZSEQ" "$WORK/qzseq"
-TITLE="QZSEQ  Ver1.08     "
-(cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > app.log 2>&1) &
-APP_PID=$!
-e2e_on_exit "$APP_PID"
-for _ in $(seq 300); do xwininfo -name "$TITLE" > /dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -name "$TITLE" > /dev/null 2>&1 || fail "no window titled '$TITLE'"
-sleep 1.5
-import -window root "$WORK/start.png" || fail "screenshot"
-ORIGIN=$("$TOOL" check "$WORK/start.png") || fail "canvas colours: $ORIGIN"
-read -r OX OY < <(echo "$ORIGIN" | awk '{print $3, $4}')
-
-click() {
-  xdotool mousemove $((OX + $1)) $((OY + $2))
-  sleep 0.2
-  xdotool mousedown 1
-  sleep 0.1
-  xdotool mouseup 1
-  sleep 0.4
-}
+e2e_start_window "$QZSEQ" "$TOOL"
+click() { e2e_click "$@"; }
 # x of tick $1 in bar 1 at zoom 0: the drum view's pointer origin is 338,
 # the note view's 336.
 drum_x() { echo $((338 + $1 * 576 / 384)); }
@@ -78,6 +60,6 @@ xdotool key Return
 for _ in $(seq 50); do [ -s "$WORK/saved.mid" ] && break; sleep 0.1; done
 [ -s "$WORK/saved.mid" ] || fail "nothing saved"
 "$PYTHON" "$CHECK" "$WORK/saved.mid" || fail "the saved notes"
-"$TOOL" close "$TITLE" || fail "closing the window"
+"$TOOL" close "$QZ_TITLE" || fail "closing the window"
 for _ in $(seq 100); do kill -0 "$APP_PID" 2> /dev/null || break; sleep 0.1; done
 echo "PASS"

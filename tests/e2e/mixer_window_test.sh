@@ -23,28 +23,10 @@ for mon in mon_a mon_b; do
   jack_lsp 2> /dev/null | grep -q "^$mon:input$" || fail "$mon has no input port"
 done
 
-cp "$QZSEQ" "$WORK/qzseq"
-TITLE="QZSEQ  Ver1.08     "
-(cd "$WORK" && TMPDIR="$WORK" HOME="$WORK" exec ./qzseq > app.log 2>&1) &
-APP_PID=$!
-e2e_on_exit "$APP_PID"
-for _ in $(seq 300); do xwininfo -name "$TITLE" > /dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -name "$TITLE" > /dev/null 2>&1 || fail "no window titled '$TITLE'"
-sleep 1.5
-import -window root "$WORK/start.png" || fail "screenshot"
-ORIGIN=$("$TOOL" check "$WORK/start.png") || fail "canvas colours: $ORIGIN"
-read -r OX OY < <(echo "$ORIGIN" | awk '{print $3, $4}')
-
-# Input as the user gives it: move there (the move picks the element), then
-# press and release, or turn the wheel one notch towards the user (+1).
-click() {
-  xdotool mousemove $((OX + $1)) $((OY + $2))
-  sleep 0.2
-  xdotool mousedown 1
-  sleep 0.1
-  xdotool mouseup 1
-  sleep 0.5
-}
+e2e_start_window "$QZSEQ" "$TOOL"
+# Input as the user gives it: a click, or the wheel turned one notch
+# towards the user (+1).
+click() { e2e_click "$@"; }
 wheel_up_value() {
   xdotool mousemove $((OX + $1)) $((OY + $2))
   sleep 0.2
@@ -68,6 +50,6 @@ import -window root "$OUT_DIR/mixer_window.png" || fail "screenshot"
 [ "$(after mon_b "$B0" "b1 07 64")" = 1 ] || fail "track 2's volume did not reach the second output"
 [ "$(after mon_a "$A0" "b2 07 65")" = 1 ] || fail "track 3's new volume did not reach the first output"
 [ "$(after mon_b "$B0" "b2")" = 0 ] || fail "track 3 was heard on the second output"
-"$TOOL" close "$TITLE" || fail "closing the window"
+"$TOOL" close "$QZ_TITLE" || fail "closing the window"
 for _ in $(seq 100); do kill -0 "$APP_PID" 2> /dev/null || break; sleep 0.1; done
 echo "PASS"
